@@ -1,0 +1,276 @@
+#include "link/AtTransaction.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "link/AtPort.h"
+#include "link/Clock.h"
+#include "link/SerialPort.h"
+#include "link/Trace.h"
+
+namespace {
+
+void Sleep(int ms)
+{
+    if (ms > 0)
+        CurrentClock().Sleep(ms);
+}
+
+// Sleep, purge, sleep: the preparation before a request.
+void Prepare(int beforePurgeMs, int afterPurgeMs)
+{
+    Sleep(beforePurgeMs);
+    SerialPurge(AtPort);
+    Sleep(afterPurgeMs);
+}
+
+void FinalPurge()
+{
+    SerialPurge(AtPort);
+    Sleep(kAfterFinalPurgeMs);
+}
+
+bool Send(std::string_view request)
+{
+    if (request.size() > static_cast<size_t>(kMaxPackagePayload)) {
+        TraceOut(kSendFailedTrace);
+        return false;
+    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(request.data());
+    if (SendPackage(AtPort, bytes, static_cast<unsigned char>(request.size()), kPackageModeAt))
+        return true;
+    TraceOut(kSendFailedTrace);
+    return false;
+}
+
+// Polls for chunks, counting the polls that deliver nothing.
+class Poller {
+public:
+    explicit Poller(int limit)
+        : limit_(limit)
+    {
+    }
+
+    // Polls until a chunk arrives (true) or the empty polls exceed the limit (false).
+    bool Next()
+    {
+        for (;;) {
+            std::memset(buffer_, 0, sizeof buffer_);
+            if (ReceivePackage(AtPort, buffer_))
+                return true;
+            if (++counter_ > limit_)
+                return false;
+        }
+    }
+
+    // Polls until a chunk holds "OK".
+    bool NextWithOk()
+    {
+        while (Next()) {
+            if (Has(kOkText))
+                return true;
+        }
+        return false;
+    }
+
+    const char* Text() const { return reinterpret_cast<const char*>(buffer_ + 1); }
+    bool Has(const char* text) const { return std::strstr(Text(), text) != nullptr; }
+    int Counter() const { return counter_; }
+
+    // First of `answers` found in the chunk: its index and where it ends.
+    AtMatch Find(const std::array<const char*, 2>& answers) const
+    {
+        for (int i = 0; i < static_cast<int>(answers.size()); ++i) {
+            if (!answers[i])
+                continue;
+            if (const char* at = std::strstr(Text(), answers[i]))
+                return {i, Text(), at + std::strlen(answers[i])};
+        }
+        return {-1, Text(), Text() + std::strlen(Text())};
+    }
+
+private:
+    int limit_;
+    int counter_ = 0;
+    unsigned char buffer_[kPollBufferSize] = {};
+};
+
+void TraceAnswerTimeout(const AtTimeoutTraces& traces, const Poller& poller)
+{
+    if (traces.withCounter) {
+        char text[kPollBufferSize + 64];
+        std::snprintf(text, sizeof text, kCounterTraceFormat, poller.Counter(), poller.Text());
+        TraceOut(text);
+    }
+    TraceOut(traces.answer);
+}
+
+// The verdict phase shared by actions and W requests.
+enum class Verdict { Ok, Error, Timeout };
+
+Verdict AwaitVerdict(Poller& poller)
+{
+    while (poller.Next()) {
+        if (poller.Has(kOkText))
+            return Verdict::Ok;
+        if (poller.Has(kCmeErrorText))
+            return Verdict::Error;
+    }
+    return Verdict::Timeout;
+}
+
+}  // namespace
+
+AtOutcome RunQuery(const AtQuerySpec& spec, const AtOnAnswer& onAnswer, const AtOnComplete& onComplete)
+{
+    if (AtPort == 0)
+        return AtOutcome::NoPort;
+    Prepare(spec.delays.beforePurge, spec.delays.afterPurge);
+    if (!Send(spec.request))
+        return AtOutcome::SendFailed;
+    Sleep(spec.delays.answer);
+
+    Poller poller(kAtPollLimit);
+    AtMatch match {};
+    bool errorAnswer = false;
+    for (;;) {
+        if (!poller.Next()) {
+            TraceAnswerTimeout(spec.traces, poller);
+            return AtOutcome::AnswerTimeout;
+        }
+        match = poller.Find(spec.answers);
+        if (match.answer >= 0)
+            break;
+        if (spec.errorText && poller.Has(spec.errorText)) {
+            errorAnswer = true;
+            break;
+        }
+    }
+
+    const bool okInAnswerChunk = poller.Has(kOkText);
+    if (!errorAnswer && onAnswer)
+        onAnswer(match);
+    if (errorAnswer && okInAnswerChunk)
+        return AtOutcome::ErrorAnswer;
+
+    if (!okInAnswerChunk && !poller.NextWithOk()) {
+        TraceOut(spec.traces.completion);
+        return AtOutcome::CompletionTimeout;
+    }
+    if (errorAnswer) {
+        FinalPurge();
+        return AtOutcome::ErrorAnswerLater;
+    }
+    if (spec.finalPurge == AtFinalPurge::Always
+        || (spec.finalPurge == AtFinalPurge::AfterCompletionPhase && !okInAnswerChunk))
+        FinalPurge();
+    return onComplete ? onComplete() : AtOutcome::Success;
+}
+
+AtOutcome RunModeQuery(const AtQuerySpec& spec, const AtOnAnswer& onAnswer)
+{
+    if (AtPort == 0)
+        return AtOutcome::NoPort;
+    Prepare(spec.delays.beforePurge, spec.delays.afterPurge);
+    if (!Send(spec.request))
+        return AtOutcome::SendFailed;
+    Sleep(spec.delays.answer);
+
+    Poller poller(kAtPollLimit);
+    AtMatch match {};
+    for (;;) {
+        if (!poller.Next()) {
+            TraceAnswerTimeout(spec.traces, poller);
+            return AtOutcome::AnswerTimeout;
+        }
+        match = poller.Find(spec.answers);
+        if (match.answer >= 0 || poller.Has(kOkText))
+            break;
+    }
+    const bool okSeen = poller.Has(kOkText);
+    onAnswer(match);
+    Sleep(kAfterFinalPurgeMs);
+    if (!okSeen && !poller.NextWithOk()) {
+        TraceOut(spec.traces.completion);
+        return AtOutcome::CompletionTimeout;
+    }
+    return AtOutcome::Success;
+}
+
+AtOutcome RunFireAndForget(const char* request, AtDelays delays)
+{
+    if (AtPort == 0)
+        return AtOutcome::NoPort;
+    Prepare(delays.beforePurge, delays.afterPurge);
+    if (!Send(request))
+        return AtOutcome::SendFailed;
+    Sleep(kAfterFinalPurgeMs);
+    SerialPurge(AtPort);
+    return AtOutcome::Success;
+}
+
+AtOutcome RunActionWithVerdict(const char* request, AtDelays delays, AtTimeoutTraces traces)
+{
+    if (AtPort == 0)
+        return AtOutcome::NoPort;
+    Prepare(delays.beforePurge, delays.afterPurge);
+    if (!Send(request))
+        return AtOutcome::SendFailed;
+    Sleep(delays.answer);
+
+    Poller poller(kAtPollLimit);
+    switch (AwaitVerdict(poller)) {
+    case Verdict::Ok: return AtOutcome::Success;
+    case Verdict::Error: return AtOutcome::ErrorAnswer;
+    case Verdict::Timeout: break;
+    }
+    TraceAnswerTimeout(traces, poller);
+    return AtOutcome::AnswerTimeout;
+}
+
+AtOutcome RunTwoStepWrite(const AtTwoStepSpec& spec, std::string_view secondRequest)
+{
+    if (AtPort == 0)
+        return AtOutcome::NoPort;
+    Prepare(spec.beforeFirstPurgeMs, 0);
+    if (!Send(spec.firstRequest))
+        return AtOutcome::SendFailed;
+    Sleep(spec.firstAnswerDelayMs);
+    {
+        Poller poller(kAtPollLimit);
+        if (!poller.NextWithOk()) {
+            TraceOut(spec.firstTimeoutTrace);
+            return AtOutcome::FirstStepTimeout;
+        }
+    }
+
+    Sleep(kBetweenWriteStepsMs);
+    SerialPurge(AtPort);
+    if (!Send(secondRequest))
+        return AtOutcome::SendFailed;
+    Sleep(kWriteAnswerDelayMs);
+
+    Poller poller(kAtPollLimit);
+    switch (AwaitVerdict(poller)) {
+    case Verdict::Ok: return AtOutcome::Success;
+    case Verdict::Error: return AtOutcome::ErrorAnswer;
+    case Verdict::Timeout: break;
+    }
+    TraceOut(spec.secondTimeoutTrace);
+    return AtOutcome::SecondStepTimeout;
+}
+
+AtOutcome RunListen(const std::array<const char*, 2>& answers, int limit, int& heard)
+{
+    if (AtPort == 0)
+        return AtOutcome::NoPort;
+    Poller poller(limit);
+    while (poller.Next()) {
+        const AtMatch match = poller.Find(answers);
+        if (match.answer >= 0) {
+            heard = match.answer;
+            return AtOutcome::Success;
+        }
+    }
+    return AtOutcome::Silence;
+}

@@ -1,0 +1,115 @@
+#include "link/TermiosSerial.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// A read waits at most this long for a first byte, in tenths of a second.
+constexpr cc_t kFirstByteWaitDeciseconds = 2;
+// Lowest descriptor a handle may have: 0 means "no port" to the AT module.
+constexpr int kLowestHandle = 3;
+
+speed_t SpeedOf(int baud)
+{
+    switch (baud) {
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    case 230400: return B230400;
+    case 460800: return B460800;
+    case 921600: return B921600;
+    default: return B115200;
+    }
+}
+
+void Configure(int fd, int baud)
+{
+    termios tio {};
+    if (tcgetattr(fd, &tio) != 0)
+        return;  // not a tty we can configure; the open still stands
+    cfmakeraw(&tio);
+    tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_iflag &= ~(INPCK | IXON | IXOFF | IXANY);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = kFirstByteWaitDeciseconds;
+    cfsetispeed(&tio, SpeedOf(baud));
+    cfsetospeed(&tio, SpeedOf(baud));
+    tcsetattr(fd, TCSANOW, &tio);
+}
+
+}  // namespace
+
+SerialHandle TermiosSerial::Open(const char* path, int baud)
+{
+    int fd = ::open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return kInvalidSerialHandle;
+    if (fd < kLowestHandle) {
+        const int moved = fcntl(fd, F_DUPFD_CLOEXEC, kLowestHandle);
+        ::close(fd);
+        if (moved < 0)
+            return kInvalidSerialHandle;
+        fd = moved;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return kInvalidSerialHandle;
+    }
+    // Keeps other non-root openers out too; not every tty supports it.
+    ioctl(fd, TIOCEXCL);
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    Configure(fd, baud);
+    tcflush(fd, TCIOFLUSH);
+    return fd;
+}
+
+void TermiosSerial::Close(SerialHandle handle)
+{
+    if (handle < 0)
+        return;
+    tcflush(handle, TCIOFLUSH);
+    ioctl(handle, TIOCNXCL);
+    ::close(handle);  // also releases the lock
+}
+
+int TermiosSerial::Purge(SerialHandle handle)
+{
+    return tcflush(handle, TCIOFLUSH) == 0 ? 1 : 0;
+}
+
+int TermiosSerial::Read(SerialHandle handle, unsigned char* dest, int maxCount)
+{
+    for (;;) {
+        const ssize_t n = ::read(handle, dest, static_cast<size_t>(maxCount));
+        if (n >= 0)
+            return static_cast<int>(n);
+        if (errno != EINTR)
+            return kSerialReadFailed;
+    }
+}
+
+int TermiosSerial::Write(SerialHandle handle, const unsigned char* bytes, int count)
+{
+    int done = 0;
+    while (done < count) {
+        const ssize_t n = ::write(handle, bytes + done, static_cast<size_t>(count - done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return 0;
+        }
+        done += static_cast<int>(n);
+    }
+    return 1;
+}
