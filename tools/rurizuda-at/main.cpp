@@ -1,0 +1,106 @@
+// rurizuda-at: runs one device command on a port, with the station's timing.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "atcmd/Atcmd.h"
+#include "link/StationLog.h"
+#include "tools/rurizuda-at/ToolCommands.h"
+
+namespace {
+
+constexpr int kExitResultOne = 0;
+constexpr int kExitResultZero = 1;
+constexpr int kExitUsage = 2;
+
+void PrintHelp(std::FILE* out)
+{
+    std::fprintf(out,
+                 "Usage: rurizuda-at --port PATH COMMAND [VALUE]\n"
+                 "\n"
+                 "Runs one device command on the unit's AT port PATH (for example /dev/ttyACM0,\n"
+                 "or the path printed by rurizuda-unit-sim) with the station's exact timing.\n"
+                 "Prints result=1 or result=0, then one NAME=VALUE line per output of the\n"
+                 "command (bytes outside printable ASCII as \\xNN). Failure entries go to\n"
+                 "writelog.txt in the current directory, traces to standard error.\n"
+                 "\n"
+                 "Exit status: 0 result 1, 1 result 0, 2 usage error or port not opened.\n"
+                 "\n"
+                 "Commands:\n");
+    for (const auto& command : ToolCommands()) {
+        std::string usage = command.name;
+        if (command.value)
+            usage += std::string(" ") + command.value;
+        std::fprintf(out, "  %-52s %s\n", usage.c_str(), command.description);
+    }
+}
+
+int UsageError(const std::string& reason)
+{
+    std::fprintf(stderr, "rurizuda-at: %s (see rurizuda-at --help)\n", reason.c_str());
+    return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string port;
+    std::vector<std::string> words;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            PrintHelp(stdout);
+            return 0;
+        }
+        if (arg == "--port") {
+            if (i + 1 >= argc)
+                return UsageError("--port needs a PATH");
+            port = argv[++i];
+        } else if (arg.rfind("--port=", 0) == 0) {
+            port = arg.substr(std::strlen("--port="));
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return UsageError("unknown option " + arg);
+        } else {
+            words.push_back(arg);
+        }
+    }
+    if (port.empty())
+        return UsageError("--port PATH is required");
+    if (words.empty())
+        return UsageError("a COMMAND is required");
+
+    const ToolCommand* command = FindToolCommand(words[0]);
+    if (!command)
+        return UsageError("unknown command " + words[0]);
+    const size_t wanted = command->value ? 2 : 1;
+    if (words.size() != wanted) {
+        return UsageError(command->value ? std::string(command->name) + " needs " + command->value
+                                         : std::string(command->name) + " takes no VALUE");
+    }
+    const std::string value = command->value ? words[1] : std::string();
+    if (auto reason = command->checkValue(value))
+        return UsageError(*reason);
+
+    if (!LogOpenFile(kStationLogName)) {
+        std::fprintf(stderr, "rurizuda-at: cannot open %s in the current directory: %s\n", kStationLogName,
+                     std::strerror(errno));
+        return kExitUsage;
+    }
+    if (!AtOpen(port.c_str())) {
+        std::fprintf(stderr, "rurizuda-at: cannot open the port %s (missing, not permitted, or in use)\n",
+                     port.c_str());
+        LogClose();
+        return kExitUsage;
+    }
+    const ToolRun run = command->run(value);
+    AtClose();
+    LogClose();
+
+    std::printf("result=%d\n", run.result);
+    for (const auto& output : run.outputs)
+        std::printf("%s=%s\n", output.name.c_str(), EscapeNonPrintable(output.value).c_str());
+    return run.result == 1 ? kExitResultOne : kExitResultZero;
+}
