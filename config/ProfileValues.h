@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// How the texts of the station profile are interpreted.
+
+inline constexpr const char* kSwitchOnText = "YES";
+inline constexpr std::size_t kMinPrefixLength = 5;  // shorter prefixes switch their check off
+inline constexpr int kMinDelaySeconds = 0;
+inline constexpr int kMaxDelaySeconds = 3600;       // one hour
+
+// A switch is on exactly when its text is "YES": "yes", "Yes", "YESS",
+// " YES" and "NO" are all off.
+bool IsOn(const std::string& text);
+
+// Whether a configured prefix asks for a check: one of fewer than
+// kMinPrefixLength characters (the empty prefix included) does not.
+bool PrefixCheckEnabled(const std::string& prefix);
+
+// The post-test delay in seconds: the whole number at the start of `text`
+// (leading white space skipped, optional sign, digits up to the first
+// non-digit; no digits give 0), limited to kMinDelaySeconds..kMaxDelaySeconds.
+// Out-of-range numbers saturate instead of overflowing.
+int ParseDelaySeconds(const std::string& text);

@@ -1,0 +1,129 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "config/ProfileValues.h"
+
+// The whole configuration of a test station, read once at start from
+// workstation.ini. Every field holds the text of one key as read (cut to the
+// key's buffer size); an absent key, section or file reads as "". Switches
+// are tested with IsOn, prefixes with PrefixCheckEnabled. A key found in two
+// sections is two independent fields. The key names and buffer sizes are in
+// config/ProfileKeys.h.
+struct StationProfile {
+    // [Station]: single-item buttons, completeness check, scan fields,
+    // prefixes and thresholds.
+    struct StationSection {
+        std::string readVer;
+        std::string readImei;
+        std::string readMac;
+        std::string readSn;
+        std::string readPcbaSn;
+        std::string readSsid;
+        std::string readSim;
+        std::string readSd;
+        std::string testKey;
+        std::string testOled;
+        std::string testLed;
+        std::string startPowerOff;
+        std::string startReset;
+        std::string startRestore;
+        std::string userMode;
+        std::string factoryMode;
+        std::string rfCalDataCheck;
+        std::string gsmRfCalDataCheck;
+        std::string tdRfCalDataCheck;
+        std::string lteRfCalDataCheck;
+        std::string wcdmaRfCalDataCheck;
+        std::string readWifi;
+        std::string rfRssiCheck;
+        std::string readChargerStatus;
+        std::string useMdb;
+        std::string checkMacNo;        // hex digits without separators
+        std::string checkSnNo;
+        std::string checkPcbaSnNo;
+        std::string checkImeiNo;
+        std::string checkSsidNo;
+        std::string checkVer;
+        std::string checkRelDateTime;
+        std::string rssi2g;            // 2GRSSI
+        std::string rssi3g;            // 3GRSSI
+        std::string rssi4g;            // 4GRSSI
+        std::string checkSsidLast4Digits;
+        std::string checkScanMacAndImei;  // read; nothing depends on it
+        std::string checkScanImei;
+        std::string checkScanMac;
+        std::string checkScanSn;
+        std::string checkScanPcbaSn;
+        std::string writeUnlockPnSingle;
+        std::string writeLockPnSingle;
+        std::string readLockPnSingle;
+    };
+
+    // [Onekey]: the items of the one-key test and what follows a pass.
+    struct OnekeySection {
+        std::string readVer;
+        std::string readImei;
+        std::string readMac;
+        std::string readSn;
+        std::string readPcbaSn;
+        std::string readSsid;
+        std::string readSim;
+        std::string readSd;
+        std::string testKey;
+        std::string testOled;             // read; nothing depends on it
+        std::string testLed;
+        std::string rfCalDataCheck;
+        std::string gsmRfCalDataCheck;    // read; nothing depends on it
+        std::string tdRfCalDataCheck;     // read; nothing depends on it
+        std::string lteRfCalDataCheck;    // read; nothing depends on it
+        std::string wcdmaRfCalDataCheck;  // read; nothing depends on it
+        std::string readWifi;
+        std::string readRelDate;
+        std::string rfRssiCheck;
+        std::string readChargerStatus;
+        std::string writeLinuxUsbMode;
+        std::string writeLockPn;
+        std::string writeUnlockPn;
+        std::string readLinuxUsbMode;
+        std::string readLockPn;
+        std::string startReset;
+        std::string startRestore;         // wins over startReset
+        std::string delayTimeBeforeResetOrRestore;  // as read; see delaySeconds
+    };
+
+    // [ReadFromDB]: the optional lookup database.
+    struct ReadFromDbSection {
+        std::string readMacFromDbImei;
+        std::string readSnFromDbImei;
+        std::string readDbFileName;
+        std::string readDbTableName;
+    };
+
+    // [LockPN]: the network-lock code.
+    struct LockPnSection {
+        std::string lockPnCode;
+        std::string lockCodeFromImeiEnable;
+    };
+
+    StationSection station;
+    OnekeySection onekey;
+    ReadFromDbSection readFromDb;
+    LockPnSection lockPn;
+
+    // onekey.delayTimeBeforeResetOrRestore as a number (ParseDelaySeconds).
+    int delaySeconds = 0;
+    // The file the profile was read from.
+    std::string path;
+};
+
+inline constexpr const char* kStationProfileFileName = "workstation.ini";
+
+// workstation.ini in the current directory (not the executable's). When the
+// current directory cannot be determined, the bare file name.
+std::filesystem::path StationProfilePath();
+
+// Reads every key of the four sections from `file`. A missing file is not an
+// error: it gives the empty profile (every switch off, delaySeconds 0).
+StationProfile LoadStationProfileFile(const std::filesystem::path& file);

@@ -1,0 +1,158 @@
+// Loading the station profile: switches as read, buffer sizes per key,
+// independence of sections, the absent file, the delay, and the example
+// profile shipped with the station.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "config/ProfileKeys.h"
+#include "config/StationProfile.h"
+#include "tests/config/TempTextFile.h"
+
+namespace {
+
+StationProfile Load(std::string_view text)
+{
+    const TempTextFile file(text);
+    return LoadStationProfileFile(file.Path());
+}
+
+// Calls check(section name, key row, field text) for every key of the profile.
+template <class Check>
+void ForEachField(const StationProfile& profile, Check check)
+{
+    using namespace profile_keys;
+    for (const auto& key : kStation)
+        check(kStationName, key.name, profile.station.*key.field);
+    for (const auto& key : kOnekey)
+        check(kOnekeyName, key.name, profile.onekey.*key.field);
+    for (const auto& key : kReadFromDb)
+        check(kReadFromDbName, key.name, profile.readFromDb.*key.field);
+    for (const auto& key : kLockPn)
+        check(kLockPnName, key.name, profile.lockPn.*key.field);
+}
+
+TEST(StationProfileLoad, AbsentFileGivesAnEmptyProfile)
+{
+    const auto missing = std::filesystem::temp_directory_path() / "rurizuda-config-no-such-profile.ini";
+    const StationProfile profile = LoadStationProfileFile(missing);
+    ForEachField(profile, [](std::string_view section, std::string_view key, const std::string& text) {
+        EXPECT_EQ(text, "") << section << ' ' << key;
+    });
+    EXPECT_EQ(profile.delaySeconds, 0);
+    EXPECT_EQ(profile.path, missing.string());
+}
+
+TEST(StationProfileLoad, SwitchIsOnOnlyForExactYes)
+{
+    const StationProfile profile = Load("[Station]\nREADVER=yes\nREADIMEI=Yes\nREADMAC=YESS\n"
+                                        "READSN=NO\nREADSSID=\nREADSD=  YES \t\nREADSIM=\"YES\"\n");
+    EXPECT_FALSE(IsOn(profile.station.readVer));
+    EXPECT_FALSE(IsOn(profile.station.readImei));
+    EXPECT_FALSE(IsOn(profile.station.readMac));
+    EXPECT_FALSE(IsOn(profile.station.readSn));
+    EXPECT_FALSE(IsOn(profile.station.readSsid));
+    EXPECT_FALSE(IsOn(profile.station.readPcbaSn));  // absent
+    EXPECT_EQ(profile.station.readSd, "YES");
+    EXPECT_TRUE(IsOn(profile.station.readSim));
+}
+
+TEST(StationProfileLoad, ValuesAreCutToTheirKeysBuffer)
+{
+    const std::string longText(100, '7');
+    const StationProfile profile = Load("[Station]\nTESTLED=YESSS\nREADVER=" + longText + "\nCHECKVER=" + longText +
+                                        "\n[Onekey]\nDELAYTIME_BEFORE_RESET_OR_RESTORE=0000000005\n"
+                                        "[ReadFromDB]\nREAD_DB_FILE_NAME=" + longText + "\n");
+    EXPECT_EQ(profile.station.testLed, "YESS");
+    EXPECT_EQ(profile.station.readVer.size(), 9u);
+    EXPECT_EQ(profile.station.checkVer.size(), 39u);
+    EXPECT_EQ(profile.readFromDb.readDbFileName.size(), 59u);
+    // The delay is taken from the text as cut: the 5 falls off.
+    EXPECT_EQ(profile.onekey.delayTimeBeforeResetOrRestore, "000000000");
+    EXPECT_EQ(profile.delaySeconds, 0);
+}
+
+TEST(StationProfileLoad, SectionAndKeyNamesMatchInAnyLetterCase)
+{
+    const StationProfile profile = Load("[STATION]\nreadver=YES\n[onekey]\nReadVer=YES\n[readfromdb]\n"
+                                        "read_db_table_name=T\n[LOCKPN]\nLockPnCode=42\n");
+    EXPECT_EQ(profile.station.readVer, "YES");
+    EXPECT_EQ(profile.onekey.readVer, "YES");
+    EXPECT_EQ(profile.readFromDb.readDbTableName, "T");
+    EXPECT_EQ(profile.lockPn.lockPnCode, "42");
+}
+
+TEST(StationProfileLoad, SameKeyInTwoSectionsGivesIndependentFields)
+{
+    const StationProfile profile = Load("[Onekey]\nREADVER=NO\nSTARTRESTORE=YES\n[Station]\nREADVER=YES\n"
+                                        "LOCKPNCODE=99\n");
+    EXPECT_EQ(profile.station.readVer, "YES");
+    EXPECT_EQ(profile.onekey.readVer, "NO");
+    EXPECT_EQ(profile.onekey.startRestore, "YES");
+    EXPECT_EQ(profile.station.startRestore, "");
+    EXPECT_EQ(profile.lockPn.lockPnCode, "");
+}
+
+TEST(StationProfileLoad, FirstOfTwoEqualKeysWinsAndKeysBeforeAnySectionAreIgnored)
+{
+    const StationProfile profile = Load("USEMDB=YES\n[Station]\nREADVER=NO\nREADVER=YES\n");
+    EXPECT_EQ(profile.station.readVer, "NO");
+    EXPECT_EQ(profile.station.useMdb, "");
+}
+
+TEST(StationProfileLoad, CrLfFileWithCommentsAndQuotes)
+{
+    const StationProfile profile = Load("; station 7\r\n[Station]\r\n;READVER=YES\r\nCHECKVER=\"RZ_V1.2.2 \"\r\n"
+                                        "2GRSSI = 30 \r\n[Onekey]\r\nDELAYTIME_BEFORE_RESET_OR_RESTORE=' 3x'\r\n");
+    EXPECT_EQ(profile.station.readVer, "");
+    EXPECT_EQ(profile.station.checkVer, "RZ_V1.2.2 ");
+    EXPECT_EQ(profile.station.rssi2g, "30");
+    EXPECT_EQ(profile.onekey.delayTimeBeforeResetOrRestore, " 3x");
+    EXPECT_EQ(profile.delaySeconds, 3);
+}
+
+TEST(StationProfilePath, IsWorkstationIniInTheCurrentDirectory)
+{
+    EXPECT_EQ(StationProfilePath(), std::filesystem::current_path() / "workstation.ini");
+}
+
+TEST(StationProfileKeys, EachSectionNamesDistinctKeysAndFields)
+{
+    auto checkTable = [](const auto& table) {
+        std::set<std::string_view> names;
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            EXPECT_TRUE(names.insert(table[i].name).second) << table[i].name;
+            EXPECT_GE(table[i].bufferSize, 5u) << table[i].name;
+            for (std::size_t j = 0; j < i; ++j)
+                EXPECT_FALSE(table[i].field == table[j].field) << table[i].name << " and " << table[j].name;
+        }
+    };
+    checkTable(profile_keys::kStation);
+    checkTable(profile_keys::kOnekey);
+    checkTable(profile_keys::kReadFromDb);
+    checkTable(profile_keys::kLockPn);
+}
+
+TEST(ExampleProfile, LoadsWithEveryKeySet)
+{
+    const StationProfile profile = LoadStationProfileFile(EXAMPLE_PROFILE_PATH);
+    ForEachField(profile, [](std::string_view section, std::string_view key, const std::string& text) {
+        if (key != "3GRSSI") {
+            EXPECT_NE(text, "") << section << ' ' << key;
+        }
+    });
+    EXPECT_TRUE(IsOn(profile.station.readVer));
+    EXPECT_TRUE(IsOn(profile.station.checkScanPcbaSn));
+    EXPECT_TRUE(IsOn(profile.onekey.readLockPn));
+    EXPECT_FALSE(IsOn(profile.onekey.startRestore));
+    EXPECT_EQ(profile.station.checkMacNo, "A45E60");
+    EXPECT_EQ(profile.station.checkVer, "RZ_V1.2.2");
+    EXPECT_EQ(profile.station.rssi3g, "");
+    EXPECT_EQ(profile.delaySeconds, 3);
+    EXPECT_EQ(profile.readFromDb.readDbFileName, "lookup.mdb");
+    EXPECT_EQ(profile.lockPn.lockPnCode, "12345678");
+    EXPECT_EQ(profile.lockPn.lockCodeFromImeiEnable, "NO");
+}
+
+} // namespace
