@@ -39,6 +39,10 @@ SerialHandle ScriptedSerial::Open(const char* path, int baud)
 {
     ++opens;
     clock_.Record(std::string("open ") + path + " " + std::to_string(baud));
+    if (failOpens_ > 0) {
+        --failOpens_;
+        return kInvalidSerialHandle;
+    }
     return failOpen_ ? kInvalidSerialHandle : kHandle;
 }
 

@@ -51,6 +51,8 @@ public:
     ScriptedSerial& Silence(int emptyPolls);
 
     void FailOpen(bool fail) { failOpen_ = fail; }
+    // The next `count` opens fail, later ones succeed.
+    void FailOpens(int count) { failOpens_ = count; }
     void FailWrite(bool fail) { failWrite_ = fail; }
 
     SerialHandle Open(const char* path, int baud) override;
@@ -83,6 +85,7 @@ private:
     std::deque<Arrival> arrivals_;
     std::deque<ScriptStep> script_;
     bool failOpen_ = false;
+    int failOpens_ = 0;
     bool failWrite_ = false;
 };
 
