@@ -1,0 +1,109 @@
+// Start-up of the controller: initialisation order, the station profile and
+// the dispatch of window events.
+#include "station/CRuriZudaDlg.h"
+
+#include "link/StationLog.h"
+#include "station/ControlIds.h"
+#include "station/ProfileRules.h"
+
+CRuriZudaDlg::CRuriZudaDlg(StationWindow& window, StationOptions options)
+    : window_(window)
+    , options_(std::move(options))
+{
+    RegisterCommands();
+}
+
+void CRuriZudaDlg::RegisterCommands()
+{
+    commands_ = {
+        {ctl::kReadImei, [this] { OnReadImei(); }},
+        {ctl::kRetest, [this] { OnRetest(); }},
+    };
+}
+
+void CRuriZudaDlg::OnCommand(int controlId)
+{
+    const auto it = commands_.find(controlId);
+    if (it != commands_.end())
+        it->second();
+}
+
+void CRuriZudaDlg::OnTimer(int)
+{
+}
+
+bool CRuriZudaDlg::OnEnterKey(int)
+{
+    return false;
+}
+
+void CRuriZudaDlg::OnInitDialog()
+{
+    TestFinished = 0;
+    FirstMessage = 0;
+    ClearUnitValues();
+    MaintenanceMode = 0;
+    LogOpen();  // ends the process with a reason when the log cannot be opened
+    ListFixedPort();
+    LoadStationProfile();
+    ApplyStationProfile();
+}
+
+void CRuriZudaDlg::ListFixedPort()
+{
+    if (options_.fixedPort.empty())
+        return;
+    window_.ClearPorts();
+    window_.AddPort(options_.fixedPort);
+    window_.SelectPort(0);
+}
+
+void CRuriZudaDlg::LoadStationProfile()
+{
+    profile = LoadStationProfileFile(StationProfilePath());
+    const auto& s = profile.station;
+    const auto& o = profile.onekey;
+    const std::pair<int, const std::string*> shown[] = {
+        {ctl::kRefGenerateDb, &s.useMdb},
+        {ctl::kRefMacNo, &s.checkMacNo},
+        {ctl::kRefSnNo, &s.checkSnNo},
+        {ctl::kRefPcbaSnNo, &s.checkPcbaSnNo},
+        {ctl::kRefImeiNo, &s.checkImeiNo},
+        {ctl::kRefSsidNo, &s.checkSsidNo},
+        {ctl::kRefVersionNo, &s.checkVer},
+        {ctl::kRefRelDate, &s.checkRelDateTime},
+        {ctl::kRef2g, &s.rssi2g},
+        {ctl::kRef3g, &s.rssi3g},
+        {ctl::kRef4g, &s.rssi4g},
+        {ctl::kRefRestoreAfterTest, &o.startRestore},
+        {ctl::kRefRebootAfterTest, &o.startReset},
+        {ctl::kRefDelayAfterTest, &o.delayTimeBeforeResetOrRestore},
+    };
+    for (const auto& [control, text] : shown)
+        window_.SetText(control, *text);
+    for (const auto& rule : kLoaderDisableRules) {
+        if (!IsOn(s.*rule.field)) {
+            for (int control : rule.controls)
+                window_.SetEnabled(control, false);
+        }
+    }
+    HideFailureItems();
+    window_.RepaintNow();
+}
+
+void CRuriZudaDlg::ApplyStationProfile()
+{
+    for (const auto& rule : kStationDisableRules) {
+        if (!IsOn(profile.station.*rule.field)) {
+            for (int control : rule.controls)
+                window_.SetEnabled(control, false);
+        }
+    }
+    for (const auto& rule : kOnekeyLabelRules) {
+        if (!IsOn(profile.onekey.*rule.field))
+            window_.SetVisible(rule.label, false);
+    }
+    // The Linux USB mode is a one-key item; its button follows the same switch.
+    if (!IsOn(profile.onekey.writeLinuxUsbMode))
+        window_.SetEnabled(ctl::kLinuxUsbMode, false);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "link/AtPort.h"
+#include "link/StationLog.h"
+#include "station/CRuriZudaDlg.h"
+#include "station/ControlIds.h"
+#include "tests/station/FakeWindow.h"
+#include "tests/support/SimulatedUnit.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/VirtualTime.h"
+
+inline constexpr const char* kUnitPort = "/dev/ttyUNIT";
+
+// A station in a temporary working directory, in virtual time, with the
+// simulated unit on its listed port and a recording window.
+class StationFixture : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        LogClose();
+        AtPort = 0;
+    }
+
+    // Writes workstation.ini into the working directory.
+    void WriteProfile(const std::string& text)
+    {
+        std::ofstream(dir.Path() / "workstation.ini") << text;
+    }
+
+    // Starts the station as the window's initialisation does.
+    void Start(StationOptions options = {kUnitPort})
+    {
+        station = std::make_unique<CRuriZudaDlg>(window, std::move(options));
+        station->OnInitDialog();
+        window.events.clear();
+    }
+
+    TempWorkDir dir;
+    VirtualLink link;
+    SimulatedUnit unit {link.serial};
+    FakeWindow window;
+    std::unique_ptr<CRuriZudaDlg> station;
+};
