@@ -58,8 +58,9 @@ TEST_F(Retest, ClearsExactlyTheUnitsFieldsAndBlanksTheLamps)
     station->OnRetest();
 
     for (int id : kCleared) {
-        if (id != ctl::kResultBox && id != ctl::kOneKeyResultBox)
+        if (id != ctl::kResultBox && id != ctl::kOneKeyResultBox) {
             EXPECT_EQ(window.Text(id), "") << id;
+        }
     }
     EXPECT_EQ(window.Text(ctl::kRefMacNo), "A45E60");
     EXPECT_EQ(window.Text(ctl::kWriteImeiEdit), "keep");
