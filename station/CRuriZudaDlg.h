@@ -3,9 +3,13 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "config/StationProfile.h"
+#include "discovery/DeviceSource.h"
+#include "discovery/PortMonitor.h"
+#include "discovery/PortProbe.h"
 #include "station/OperationSpec.h"
 #include "station/StationWindow.h"
 #include "station/UnitRecord.h"
@@ -15,6 +19,10 @@ struct StationOptions {
     // When set, this port is listed instead of searching for the unit by
     // its USB identity (bench adapters, the unit simulator).
     std::string fixedPort;
+    // Where present devices and openable ports come from; nullptr means the
+    // system's (libudev, /dev). Not owned.
+    DeviceSource* devices = nullptr;
+    PortProbe* probe = nullptr;
 };
 
 // Texts of the edit controls the operations read, as last copied from the
@@ -29,6 +37,8 @@ struct BoundTexts {
     std::string scanPcbaSn;  // 1135
 };
 
+struct IdentityCheckRow;
+
 // The station's controller: all state of the station and every operator
 // operation. It draws nothing; it talks to its window through StationWindow.
 // Its methods are spread over files by concern: start-up and profile,
@@ -36,6 +46,9 @@ struct BoundTexts {
 class CRuriZudaDlg {
 public:
     explicit CRuriZudaDlg(StationWindow& window, StationOptions options = {});
+    ~CRuriZudaDlg();
+    CRuriZudaDlg(const CRuriZudaDlg&) = delete;
+    CRuriZudaDlg& operator=(const CRuriZudaDlg&) = delete;
 
     // Window events.
     void OnInitDialog();
@@ -44,6 +57,17 @@ public:
     // Enter pressed while `focusedControl` has the focus; true when the
     // controller used it (the walk through the scan fields).
     bool OnEnterKey(int focusedControl);
+
+    // The window is going away.
+    void OnDestroy();
+
+    // Device discovery and the port list.
+    void ScanForUnitPort();
+    void OnDeviceChange(PortEvent event);
+    void OnDeviceNotification();  // the notification descriptor is readable
+    void RegisterPortNotification();
+    void UnregisterPortNotification();
+    void OnRefreshCom();
 
     // Start-up and profile.
     void LoadStationProfile();
@@ -70,6 +94,72 @@ public:
     // Test items.
     int ImeiItem();
 
+    // Single-item operations, one per button.
+    void OnReadVersion();
+    void OnReadMac();
+    void OnReadSn();
+    void OnReadPcbaSn();
+    void OnReadSsid();
+    void OnReadSim();
+    void OnReadSd();
+    void OnWifiStatus();
+    void OnCharging();
+    void OnRssiCheck();
+    void OnRfCheck();
+    void OnPowerOff();
+    void OnReset();
+    void OnRestore();
+    void OnOledLightOn();
+    void OnOledLightOff();
+    void OnLedLightOn();
+    void OnUserMode();
+    void OnFactoryMode();
+    void OnWindowsUsbMode();
+    void OnLinuxUsbMode();
+    void OnReadUsbMode();  // leaves the port open
+    void OnKeyTest();      // leaves the port open for the key poll
+    void OnExitKeyTest();  // leaves the port open
+    // Judgements and maintenance: not guarded, no device work.
+    void OnOledPass();
+    void OnOledFail();
+    void OnLedPass();
+    void OnLedFail();
+    void OnEnterMaintenance();
+    void OnExitMaintenance();
+    void OnCheckDate();
+
+    // Test items of the single-item operations: 1 success, 0 failure.
+    int VersionItem();
+    int MacItem();
+    int SnItem();
+    int PcbaSnItem();
+    int SsidItem();
+    int SimItem();
+    int SdItem();
+    int WifiItem();
+    int ChargerItem();
+    int RssiItem();    // sets the RSSI bit when the check fails
+    int RfCalItems();  // the calibration sub-checks switched on
+    int LinuxUsbModeItem();
+    int StartKeyTest();  // starts the key poll
+    int StopKeyTest();   // stops the key poll
+    // A tick of the key poll: listens for the unit's key report.
+    void OnKeyPollTimer();
+
+    // Value checks: 1 pass, 0 fail. The identity checks set their outcome
+    // flag and show their own warning.
+    static int PrefixMatches(const std::string& value, const std::string& prefix);
+    int CheckImei();
+    int CheckMac();
+    int CheckSn();
+    int CheckPcbaSn();
+    int CheckVersion();
+    int CheckReleaseDate();
+    int CheckSsid();
+    int CheckRssi();
+    int CheckComplete();  // shows the first missing value
+    int UnitPassed();
+
     // State of the station.
     int OperationBusy = 0;
     uint32_t FailureMask = 0;
@@ -78,6 +168,9 @@ public:
     int TestFinished = 0;
     int FirstMessage = 0;
     int MaintenanceMode = 0;
+    int DiscoveryStarted = 0;
+    int ArrivalEvent = 0;
+    int DevicePresent = 0;
     StationProfile profile;
     UnitRecord unit;
     ScannedValues scanned;
@@ -87,11 +180,26 @@ public:
 private:
     void RegisterCommands();
     void ListFixedPort();
+    void ListUnitPort(const std::string& name);
+    void UnlistUnitPort();
     // Shows at most `length` leading characters of `text` in a box and repaints.
     void ShowValue(int box, const std::string& text, size_t length);
+    // Empties an identity, reads it with `read` and shows it; 0 when the
+    // command failed (the box then keeps its text).
+    int ReadIdentity(std::string UnitRecord::*value, int (*read)(char*), int box, size_t shown);
     void Warn(const std::string& text);
+    void RegisterItemCommands();
+    int RunIdentityCheck(const IdentityCheckRow& check);
+    // A USB-mode write, then the USB-mode read as an operation of its own.
+    // `reportBox`, when not 0, repeats the write's report.
+    void RunUsbModeWrite(const OperationSpec& spec, const std::function<int()>& write, int reportBox = 0);
+    // One quiet attempt to open the listed port; 1 opened.
+    int OpenListedPort();
 
     StationWindow& window_;
     StationOptions options_;
+    std::unique_ptr<DeviceSource> systemDevices_;
+    std::unique_ptr<PortProbe> systemProbe_;
+    std::unique_ptr<PortMonitor> monitor_;
     std::map<int, std::function<void()>> commands_;
 };

@@ -93,6 +93,13 @@ int CRuriZudaDlg::ConnectTarget()
     return 0;
 }
 
+int CRuriZudaDlg::OpenListedPort()
+{
+    if (window_.PortCount() == 0)
+        return 0;
+    return AtOpen(DevicePath(window_.CurrentPort()).c_str());
+}
+
 int CRuriZudaDlg::DisconnectTarget()
 {
     return AtClose();

@@ -4,21 +4,34 @@
 
 #include "link/StationLog.h"
 #include "station/ControlIds.h"
+#include "discovery/UdevDeviceSource.h"
 #include "station/ProfileRules.h"
 
 CRuriZudaDlg::CRuriZudaDlg(StationWindow& window, StationOptions options)
     : window_(window)
     , options_(std::move(options))
 {
+    if (!options_.devices) {
+        systemDevices_ = std::make_unique<UdevDeviceSource>();
+        options_.devices = systemDevices_.get();
+    }
+    if (!options_.probe) {
+        systemProbe_ = std::make_unique<DevPortProbe>();
+        options_.probe = systemProbe_.get();
+    }
     RegisterCommands();
 }
+
+CRuriZudaDlg::~CRuriZudaDlg() = default;
 
 void CRuriZudaDlg::RegisterCommands()
 {
     commands_ = {
         {ctl::kReadImei, [this] { OnReadImei(); }},
         {ctl::kRetest, [this] { OnRetest(); }},
+        {ctl::kRefreshCom, [this] { OnRefreshCom(); }},
     };
+    RegisterItemCommands();
 }
 
 void CRuriZudaDlg::OnCommand(int controlId)
@@ -28,8 +41,13 @@ void CRuriZudaDlg::OnCommand(int controlId)
         it->second();
 }
 
-void CRuriZudaDlg::OnTimer(int)
+void CRuriZudaDlg::OnTimer(int timerId)
 {
+    if (timerId == ctl::kKeyPollTimer) {
+        OnKeyPollTimer();
+    } else if (timerId == ctl::kOneKeyWaitTimer) {
+        // The one-key wait for the operator's judgements: not here yet.
+    }
 }
 
 bool CRuriZudaDlg::OnEnterKey(int)
@@ -44,18 +62,20 @@ void CRuriZudaDlg::OnInitDialog()
     ClearUnitValues();
     MaintenanceMode = 0;
     LogOpen();  // ends the process with a reason when the log cannot be opened
-    ListFixedPort();
+    DiscoveryStarted = 0;
+    if (options_.fixedPort.empty())
+        ScanForUnitPort();
+    else
+        ListFixedPort();
     LoadStationProfile();
     ApplyStationProfile();
+    if (options_.fixedPort.empty())
+        RegisterPortNotification();
 }
 
-void CRuriZudaDlg::ListFixedPort()
+void CRuriZudaDlg::OnDestroy()
 {
-    if (options_.fixedPort.empty())
-        return;
-    window_.ClearPorts();
-    window_.AddPort(options_.fixedPort);
-    window_.SelectPort(0);
+    UnregisterPortNotification();
 }
 
 void CRuriZudaDlg::LoadStationProfile()

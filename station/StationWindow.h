@@ -53,6 +53,11 @@ public:
     virtual void SelectPort(int index) = 0;
     virtual std::string CurrentPort() const = 0;
     virtual int PortCount() const = 0;
+
+    // Device notifications: the window watches the descriptor and calls the
+    // controller's OnDeviceNotification when it is readable.
+    virtual void WatchDeviceNotifications(int /*descriptor*/) {}
+    virtual void UnwatchDeviceNotifications() {}
 };
 
 // Caption of the application's plain message boxes (OK, exclamation icon).

@@ -31,6 +31,7 @@ struct UnitRecord {
     std::string rssiResult;
     std::string chargerResult;
     std::string linuxUsbModeResult;
+    std::string usbMode;  // the USB-mode digit read back, one character
     std::string usbModeConfirmation;
     std::string lockConfirmation;
 };

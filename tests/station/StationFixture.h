@@ -11,6 +11,7 @@
 #include "station/CRuriZudaDlg.h"
 #include "station/ControlIds.h"
 #include "tests/station/FakeWindow.h"
+#include "tests/support/FakeDiscovery.h"
 #include "tests/support/SimulatedUnit.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VirtualTime.h"
@@ -36,6 +37,10 @@ protected:
     // Starts the station as the window's initialisation does.
     void Start(StationOptions options = {kUnitPort})
     {
+        if (!options.devices)
+            options.devices = &devices;
+        if (!options.probe)
+            options.probe = &probe;
         station = std::make_unique<CRuriZudaDlg>(window, std::move(options));
         station->OnInitDialog();
         window.events.clear();
@@ -45,5 +50,7 @@ protected:
     VirtualLink link;
     SimulatedUnit unit {link.serial};
     FakeWindow window;
+    FakeDevices devices;
+    FakeProbe probe;
     std::unique_ptr<CRuriZudaDlg> station;
 };

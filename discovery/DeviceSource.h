@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// One present device as discovery sees it.
+struct PresentDevice {
+    // Hardware-ID strings, such as "USB\VID_1286&PID_4E31&REV_0100&MI_04".
+    std::vector<std::string> hardwareIds;
+    // The port name of the device, "" when it has none.
+    std::string portName;
+    // The hardware IDs could not be read for another reason than their absence.
+    bool readError = false;
+};
+
+// Where the present devices come from: libudev on Linux, a list in tests.
+class DeviceSource {
+public:
+    virtual ~DeviceSource() = default;
+    // Every present device in enumeration order; nullopt when the set of
+    // devices cannot be had at all.
+    virtual std::optional<std::vector<PresentDevice>> PresentDevices() = 0;
+};

@@ -1,0 +1,44 @@
+#include "discovery/PortProbe.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "link/AtPort.h"
+#include "link/SerialPort.h"
+
+namespace {
+
+constexpr const char* kDeviceDirectory = "/dev";
+constexpr const char* kPortPrefixes[] = {"ttyS", "ttyUSB", "ttyACM"};
+
+bool IsPortNode(const std::string& name)
+{
+    for (const char* prefix : kPortPrefixes) {
+        const std::string p = prefix;
+        if (name.size() > p.size() && name.compare(0, p.size(), p) == 0
+            && std::all_of(name.begin() + static_cast<long>(p.size()), name.end(),
+                           [](unsigned char c) { return c >= '0' && c <= '9'; }))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<std::string> DevPortProbe::OpenablePorts()
+{
+    std::vector<std::string> ports;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(kDeviceDirectory, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (!IsPortNode(name))
+            continue;
+        const SerialHandle handle = SerialOpen(entry.path().c_str(), kAtBaudRate);
+        if (handle == kInvalidSerialHandle)
+            continue;
+        SerialClose(handle);
+        ports.push_back(name);
+    }
+    std::sort(ports.begin(), ports.end());
+    return ports;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Serial ports that can be opened now, for REFRESH COM.
+class PortProbe {
+public:
+    virtual ~PortProbe() = default;
+    // Names of the ports that opened, in text order.
+    virtual std::vector<std::string> OpenablePorts() = 0;
+};
+
+// Tries every /dev/ttyS*, /dev/ttyUSB* and /dev/ttyACM* node with the serial
+// layer's exclusive open and closes each one again at once.
+class DevPortProbe final : public PortProbe {
+public:
+    std::vector<std::string> OpenablePorts() override;
+};

@@ -1,0 +1,156 @@
+// Reading the unit's identities: version and release date, IMEI, MAC, SN,
+// PCBA SN and SSID. Each item shows what it read and judges it at once.
+#include "station/CRuriZudaDlg.h"
+
+#include "atcmd/Atcmd.h"
+#include "station/BufferText.h"
+#include "station/ControlIds.h"
+#include "station/FailureMask.h"
+
+namespace {
+
+// Longest texts the identity boxes show.
+constexpr size_t kVersionShown = 56;
+constexpr size_t kImeiShown = 16;
+constexpr size_t kMacShown = 20;
+constexpr size_t kSnShown = 28;
+constexpr size_t kPcbaSnShown = 28;
+constexpr size_t kSsidShown = 56;
+
+// Holds the longest identity a read command returns, and its terminator.
+constexpr size_t kIdentityBufferSize = kSsidMax + 1;
+static_assert(kIdentityBufferSize > kImeiMax && kIdentityBufferSize > kMacMax && kIdentityBufferSize > kSnMax
+              && kIdentityBufferSize > kPcbaSnMax);
+
+constexpr const char* kVersionOutOfRange = "The Version is out of range!";
+constexpr const char* kSsidOutOfRange = "The SSID is out of range!";
+
+const OperationSpec kReadVersionOperation {
+    .successMessage = "Read version successfully!",
+    .failureMessage = "Failed to read version!",
+    .failureBit = failbit::kReadVer,
+};
+const OperationSpec kReadImeiOperation {
+    .successMessage = "Read IMEI successfully!",
+    .failureMessage = "Failed to read IMEI!",
+    .failureBit = failbit::kReadImei,
+};
+const OperationSpec kReadMacOperation {
+    .successMessage = "Read MAC successfully!",
+    .failureMessage = "Failed to read MAC!",
+    .failureBit = failbit::kReadMac,
+};
+const OperationSpec kReadSnOperation {
+    .successMessage = "Read SN successfully!",
+    .failureMessage = "Failed to read SN!",
+    .failureBit = failbit::kReadSn,
+};
+const OperationSpec kReadPcbaSnOperation {
+    .successMessage = "Read PCBA SN successfully!",
+    .failureMessage = "Failed to read PCBA SN!",
+    .failureBit = failbit::kReadPcbaSn,
+};
+const OperationSpec kReadSsidOperation {
+    .successMessage = "Read SSID successfully!",
+    .failureMessage = "Failed to read SSID!",
+    .failureBit = failbit::kReadSsid,
+};
+
+}  // namespace
+
+int CRuriZudaDlg::VersionItem()
+{
+    // The old values disappear before the query.
+    unit.version.clear();
+    unit.releaseDate.clear();
+    window_.SetText(ctl::kVersionBox, "");
+    window_.SetText(ctl::kRelDateBox, "");
+    window_.RepaintNow();
+
+    char version[kVersionMax + 1] = {};
+    char releaseDate[kVersionMax + 1] = {};
+    if (!AtReadVersion(version, releaseDate))
+        return 0;
+    unit.version = TextOf(version);
+    unit.releaseDate = TextOf(releaseDate);
+    ShowValue(ctl::kVersionBox, unit.version, kVersionShown);
+    ShowValue(ctl::kRelDateBox, unit.releaseDate, kVersionShown);
+    if (!CheckVersion()) {
+        Warn(kVersionOutOfRange);
+        return 0;
+    }
+    return 1;
+}
+
+int CRuriZudaDlg::ReadIdentity(std::string UnitRecord::*value, int (*read)(char*), int box, size_t shown)
+{
+    std::string& text = unit.*value;
+    text.clear();
+    char buffer[kIdentityBufferSize] = {};
+    if (!read(buffer))
+        return 0;  // the box keeps what it showed
+    text = TextOf(buffer);
+    ShowValue(box, text, shown);
+    return 1;
+}
+
+int CRuriZudaDlg::ImeiItem()
+{
+    return ReadIdentity(&UnitRecord::imei, AtReadImei, ctl::kImeiBox, kImeiShown) && CheckImei();
+}
+
+int CRuriZudaDlg::MacItem()
+{
+    return ReadIdentity(&UnitRecord::mac, AtReadMac, ctl::kMacBox, kMacShown) && CheckMac();
+}
+
+int CRuriZudaDlg::SnItem()
+{
+    return ReadIdentity(&UnitRecord::sn, AtReadSn, ctl::kSnBox, kSnShown) && CheckSn();
+}
+
+int CRuriZudaDlg::PcbaSnItem()
+{
+    return ReadIdentity(&UnitRecord::pcbaSn, AtReadPcbaSn, ctl::kPcbaSnBox, kPcbaSnShown) && CheckPcbaSn();
+}
+
+int CRuriZudaDlg::SsidItem()
+{
+    if (!ReadIdentity(&UnitRecord::ssid, AtReadSsid, ctl::kSsidBox, kSsidShown))
+        return 0;
+    if (!CheckSsid()) {
+        Warn(kSsidOutOfRange);
+        return 0;
+    }
+    return 1;
+}
+
+void CRuriZudaDlg::OnReadVersion()
+{
+    RunOperation(kReadVersionOperation, [this] { return VersionItem(); });
+}
+
+void CRuriZudaDlg::OnReadImei()
+{
+    RunOperation(kReadImeiOperation, [this] { return ImeiItem(); });
+}
+
+void CRuriZudaDlg::OnReadMac()
+{
+    RunOperation(kReadMacOperation, [this] { return MacItem(); });
+}
+
+void CRuriZudaDlg::OnReadSn()
+{
+    RunOperation(kReadSnOperation, [this] { return SnItem(); });
+}
+
+void CRuriZudaDlg::OnReadPcbaSn()
+{
+    RunOperation(kReadPcbaSnOperation, [this] { return PcbaSnItem(); });
+}
+
+void CRuriZudaDlg::OnReadSsid()
+{
+    RunOperation(kReadSsidOperation, [this] { return SsidItem(); });
+}

@@ -1,0 +1,207 @@
+// Querying the unit's state: SIM and SD slots, Wi-Fi, charger, signal
+// strength and the RF calibration files.
+#include "station/CRuriZudaDlg.h"
+
+#include "atcmd/Atcmd.h"
+#include "station/BufferText.h"
+#include "station/ControlIds.h"
+#include "station/FailureMask.h"
+
+namespace {
+
+constexpr size_t kSimShown = 20;
+constexpr size_t kSdShown = 30;
+constexpr size_t kChargerShown = 5;
+constexpr size_t kWholeText = std::string::npos;
+
+// What the unit reports when it measured nothing.
+constexpr const char* kNo2gSignal = "99";
+constexpr const char* kNo3g4gSignal = "255";
+
+const OperationSpec kReadSimOperation {
+    .kinds = kSimKinds,
+    .successMessage = "Read SIM status successfully!",
+    .failureMessage = "Failed to read SIM status!",
+    .failureBit = failbit::kReadSim,
+};
+const OperationSpec kReadSdOperation {
+    .kinds = kSdKinds,
+    .successMessage = "Read SD status successfully!",
+    .failureMessage = "Failed to read SD status!",
+    .failureBit = failbit::kReadSd,
+};
+const OperationSpec kWifiStatusOperation {
+    .kinds = kWifiKinds,
+    .successMessage = "Switch on WIFI successfully",
+    .failureMessage = "Failed to switch on WIFI",
+    .failureBit = failbit::kWifi,
+};
+const OperationSpec kChargingOperation {
+    .successMessage = "Read charger status successfully!",
+    .failureMessage = "Failed to read charger status!",
+    .failureBit = failbit::kCharger,
+};
+// The RSSI item sets its bit itself: a read that fails at the device sets none.
+const OperationSpec kRssiCheckOperation {
+    .successMessage = "Read and check RSSI successfully",
+    .failureMessage = "Fail to read and check RSSI",
+};
+const OperationSpec kRfCheckOperation {
+    .successMessage = "check RF cal successfully",
+    .failureMessage = "Failed to check RF cal!",
+    .failureBit = failbit::kRfCal,
+};
+
+// One calibration sub-check: its switch, the files that must be present (the
+// second only asked when the first is), its result and box.
+struct CalibrationCheck {
+    std::string StationProfile::StationSection::*enabled;
+    CalFile first;
+    const CalFile* second;
+    std::string UnitRecord::*result;
+    int box;
+};
+
+constexpr CalFile kRfCalibrationFile = CalFile::RfCalibration;
+
+const CalibrationCheck kCalibrationChecks[] = {
+    {&StationProfile::StationSection::gsmRfCalDataCheck, CalFile::Gsm, nullptr, &UnitRecord::gsmCalResult,
+     ctl::kGsmBox},
+    {&StationProfile::StationSection::tdRfCalDataCheck, CalFile::Td, nullptr, &UnitRecord::tdCalResult, ctl::kTdBox},
+    {&StationProfile::StationSection::lteRfCalDataCheck, CalFile::Lte, nullptr, &UnitRecord::lteCalResult,
+     ctl::kLteBox},
+    {&StationProfile::StationSection::wcdmaRfCalDataCheck, CalFile::RfAnalysis, &kRfCalibrationFile,
+     &UnitRecord::wcdmaCalResult, ctl::kWcdmaBox},
+};
+
+const char* Verdict(int passed)
+{
+    return passed ? kPass : kFail;
+}
+
+}  // namespace
+
+int CRuriZudaDlg::SimItem()
+{
+    unit.simText.clear();
+    ShowValue(ctl::kSimBox, unit.simText, kSimShown);
+    char status[kStatusTextSize] = {};
+    const int result = AtDetectSim(status);
+    unit.simText = TextOf(status);
+    ShowValue(ctl::kSimBox, unit.simText, kSimShown);
+    return result;
+}
+
+int CRuriZudaDlg::SdItem()
+{
+    unit.sdText.clear();
+    ShowValue(ctl::kSdBox, unit.sdText, kSdShown);
+    char status[kStatusTextSize] = {};
+    const int result = AtReadSdCard(status);
+    unit.sdText = TextOf(status);
+    ShowValue(ctl::kSdBox, unit.sdText, kSdShown);
+    return result;
+}
+
+int CRuriZudaDlg::ChargerItem()
+{
+    unit.chargerResult.clear();
+    ShowValue(ctl::kChargingBox, unit.chargerResult, kChargerShown);
+    char verdict[kStatusTextSize] = {};
+    const int result = AtCheckCharger(verdict);
+    unit.chargerResult = TextOf(verdict);
+    ShowValue(ctl::kChargingBox, unit.chargerResult, kChargerShown);
+    return result;
+}
+
+int CRuriZudaDlg::WifiItem()
+{
+    const int result = AtReadWifiState();
+    unit.wifiResult = Verdict(result);
+    ShowValue(ctl::kWifiBox, unit.wifiResult, kWholeText);
+    return result;
+}
+
+int CRuriZudaDlg::RssiItem()
+{
+    unit.rssi2g.clear();
+    unit.rssi3g.clear();
+    unit.rssi4g.clear();
+    unit.rssiResult.clear();
+    char rssi2g[kRssiFieldSize] = {};
+    char rssi3g[kRssiFieldSize] = {};
+    char rssi4g[kRssiFieldSize] = {};
+    if (!AtReadRssi(rssi2g, rssi3g, rssi4g))
+        return 0;
+    unit.rssi2g = TextOf(rssi2g);
+    unit.rssi3g = TextOf(rssi3g);
+    unit.rssi4g = TextOf(rssi4g);
+    if (unit.rssi2g == kNo2gSignal)
+        unit.rssi2g.clear();
+    if (unit.rssi3g == kNo3g4gSignal)
+        unit.rssi3g.clear();
+    if (unit.rssi4g == kNo3g4gSignal)
+        unit.rssi4g.clear();
+    window_.SetText(ctl::kRssi2gBox, unit.rssi2g);
+    window_.SetText(ctl::kRssi3gBox, unit.rssi3g);
+    window_.SetText(ctl::kRssi4gBox, unit.rssi4g);
+    window_.RepaintNow();
+    if (!CheckRssi()) {
+        FailureMask |= failbit::kRssi;
+        unit.rssiResult = kFail;
+        return 0;
+    }
+    unit.rssiResult = kPass;
+    return 1;
+}
+
+int CRuriZudaDlg::RfCalItems()
+{
+    for (const auto& check : kCalibrationChecks) {
+        (unit.*check.result).clear();
+        window_.SetText(check.box, "");
+    }
+    window_.RepaintNow();
+    int allPassed = 1;
+    for (const auto& check : kCalibrationChecks) {
+        if (!IsOn(profile.station.*check.enabled))
+            continue;  // counts as passed, its box stays empty
+        int present = AtQueryCalFile(check.first);
+        if (present && check.second)
+            present = AtQueryCalFile(*check.second);
+        unit.*check.result = Verdict(present);
+        ShowValue(check.box, unit.*check.result, kWholeText);
+        allPassed = allPassed && present;
+    }
+    return allPassed;
+}
+
+void CRuriZudaDlg::OnReadSim()
+{
+    RunOperation(kReadSimOperation, [this] { return SimItem(); });
+}
+
+void CRuriZudaDlg::OnReadSd()
+{
+    RunOperation(kReadSdOperation, [this] { return SdItem(); });
+}
+
+void CRuriZudaDlg::OnWifiStatus()
+{
+    RunOperation(kWifiStatusOperation, [this] { return WifiItem(); });
+}
+
+void CRuriZudaDlg::OnCharging()
+{
+    RunOperation(kChargingOperation, [this] { return ChargerItem(); });
+}
+
+void CRuriZudaDlg::OnRssiCheck()
+{
+    RunOperation(kRssiCheckOperation, [this] { return RssiItem(); });
+}
+
+void CRuriZudaDlg::OnRfCheck()
+{
+    RunOperation(kRfCheckOperation, [this] { return RfCalItems(); });
+}
