@@ -1,0 +1,93 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include <QDialog>
+
+#include "app/IndicatorArt.h"
+#include "app/WindowEvents.h"
+#include "app/WindowTemplate.h"
+#include "station/StationWindow.h"
+
+class CRuriZudaDlg;
+class QAction;
+class QComboBox;
+class QMenu;
+class QSocketNotifier;
+
+// The station's main window: the controls of the window template over Qt
+// widgets. Button clicks, scan-field Enter keys and timer ticks go to the
+// attached receiver (the controller), and so does a readable device-notification
+// descriptor. OK ends the window with Accepted, EXIT, Esc and the close box
+// with Rejected.
+class QtStationWindow : public QDialog, public StationWindow {
+    Q_OBJECT
+public:
+    explicit QtStationWindow(QWidget* parent = nullptr);
+    ~QtStationWindow() override;
+
+    // The receiver of the window's events. Until one is attached the
+    // events are dropped.
+    void Attach(CRuriZudaDlg& controller);
+    void Attach(WindowEvents& events);
+
+    // StationWindow
+    void SetText(int id, const std::string& text) override;
+    std::string Text(int id) const override;
+    void SetVisible(int id, bool visible) override;
+    bool IsVisible(int id) const override;
+    void SetEnabled(int id, bool enabled) override;
+    bool IsEnabled(int id) const override;
+    void SetPicture(int id, Picture picture) override;
+    void RepaintNow() override;
+    void SetFocus(int id) override;
+    void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override;
+    void StartTimer(int id, int periodMs) override;
+    void StopTimer(int id) override;
+    void ClearPorts() override;
+    void AddPort(const std::string& name) override;
+    void SelectPort(int index) override;
+    std::string CurrentPort() const override;
+    int PortCount() const override;
+    void WatchDeviceNotifications(int descriptor) override;
+    void UnwatchDeviceNotifications() override;
+
+    // Ends the window and tells the receiver.
+    void done(int result) override;
+
+    // The widget of a control, or nullptr for an unknown ID.
+    QWidget* Control(int id) const;
+    // The control ID of a widget; 0 for a plain label or a foreign widget.
+    int ControlIdOf(const QWidget* widget) const;
+    // The window menu (right mouse button on the window) and its about item,
+    // which F1 also triggers.
+    QMenu* WindowMenu() const { return windowMenu_; }
+    QAction* AboutAction() const { return aboutAction_; }
+    void ShowAboutBox();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildTabOrder();
+    void BuildWindowMenu();
+    QWidget* MakeWidget(const ControlTemplate& control);
+    void OnButton(int id);
+    void OnEnterKey();
+    QComboBox* PortList() const;
+
+    std::map<int, QWidget*> controls_;
+    std::map<const QWidget*, int> ids_;
+    std::map<int, int> timers_;  // window timer ID -> Qt timer ID
+    IndicatorArt art_;
+    std::unique_ptr<ControllerEvents> controllerEvents_;
+    WindowEvents* events_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+    QSocketNotifier* deviceNotifier_ = nullptr;
+};

@@ -1,0 +1,13 @@
+#include "app/StationFont.h"
+
+#include <QStringList>
+
+QFont StationFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("WenQuanYi Micro Hei"),
+                      QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Droid Sans Fallback"),
+                      QStringLiteral("SimSun")});
+    font.setPointSize(kStationFontPoints);
+    return font;
+}

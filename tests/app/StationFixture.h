@@ -1,0 +1,49 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/QtStationWindow.h"
+#include "station/CRuriZudaDlg.h"
+
+// A fresh working directory (the station writes writelog.txt there and reads
+// workstation.ini from it) that is the current directory while it lives.
+class WorkDir {
+public:
+    WorkDir();
+    ~WorkDir();
+    WorkDir(const WorkDir&) = delete;
+    WorkDir& operator=(const WorkDir&) = delete;
+
+    void WriteProfile(const std::string& text) const;
+
+private:
+    std::filesystem::path path_;
+    std::filesystem::path previous_;
+};
+
+// The real window with the real controller, started the way the program
+// starts it. Derived fixtures set profile_ before SetUp to start with a
+// workstation.ini.
+class StationFixture : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Shows the window and waits until it has the keyboard focus.
+    void ShowActive();
+
+    template <class W>
+    W* Widget(int id) const
+    {
+        return qobject_cast<W*>(window_->Control(id));
+    }
+
+    std::string profile_;  // "" = no workstation.ini
+    WorkDir dir_;
+    std::unique_ptr<QtStationWindow> window_;
+    std::unique_ptr<CRuriZudaDlg> controller_;
+};
