@@ -1,0 +1,115 @@
+// The real window and controller against the unit simulator program over a
+// pseudo-terminal: the operator's buttons pressed one after the other.
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "ModalWatcher.h"
+#include "StationFixture.h"
+#include "link/StationLog.h"
+#include "station/ControlIds.h"
+#include "station/FailureMask.h"
+#include "tests/support/ChildProcess.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string ExampleProfile()
+{
+    std::ifstream in(EXAMPLE_PROFILE_PATH);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct Press {
+    int button;
+    std::string status;                         // the RESULT box afterwards
+    std::vector<std::pair<int, std::string>> boxes;  // value boxes afterwards
+};
+
+class WindowAgainstSimulator : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        port_ = simulator_.ReadLine(5000);
+        ASSERT_FALSE(port_.empty());
+        dir_.WriteProfile(ExampleProfile());
+        window_ = std::make_unique<QtStationWindow>();
+        StationOptions options;
+        options.fixedPort = port_;
+        controller_ = std::make_unique<CRuriZudaDlg>(*window_, options);
+        window_->Attach(*controller_);
+        controller_->OnInitDialog();
+        window_->show();
+    }
+
+    void TearDown() override
+    {
+        window_->hide();
+        controller_->OnDestroy();
+        LogClose();
+    }
+
+    void Type(int field, const QString& text)
+    {
+        auto* edit = qobject_cast<QLineEdit*>(window_->Control(field));
+        ASSERT_NE(edit, nullptr);
+        edit->clear();
+        QTest::keyClicks(edit, text);
+    }
+
+    std::string Text(int id) const { return controller_ ? window_->Text(id) : ""; }
+
+    ChildProcess simulator_ {{UNIT_SIM_PROGRAM}};
+    std::string port_;
+    WorkDir dir_;
+    std::unique_ptr<QtStationWindow> window_;
+    std::unique_ptr<CRuriZudaDlg> controller_;
+};
+
+TEST_F(WindowAgainstSimulator, OperatorReadsAndChecksTheUnit)
+{
+    // The operator scans the unit's labels first.
+    Type(ctl::kScanImei, "867400012345678");
+    Type(ctl::kScanMac, "A45E60C1229F");
+    Type(ctl::kScanSn, "RZ26A0145871");
+    Type(ctl::kScanPcbaSn, "PB26A0145871");
+
+    const Press presses[] = {
+        {ctl::kReadImei, "Read IMEI successfully!", {{ctl::kImeiBox, "867400012345678"}}},
+        {ctl::kReadVer, "Read version successfully!",
+         {{ctl::kVersionBox, "RZ_V1.2.2_B05"}, {ctl::kRelDateBox, "2026-10-14 10:31:07"}}},
+        {ctl::kReadMac, "Read MAC successfully!", {{ctl::kMacBox, "A4-5E-60-C1-22-9F"}}},
+        {ctl::kReadSn, "Read SN successfully!", {{ctl::kSnBox, "RZ26A0145871"}}},
+        {ctl::kReadPcbaSn, "Read PCBA SN successfully!", {{ctl::kPcbaSnBox, "PB26A0145871"}}},
+        {ctl::kReadSsid, "Read SSID successfully!", {{ctl::kSsidBox, "RURIZUDA-229F"}}},
+        {ctl::kReadSim, "Read SIM status successfully!", {{ctl::kSimBox, "SIM inserted"}}},
+        {ctl::kReadSd, "Read SD status successfully!", {{ctl::kSdBox, "SD inserted"}}},
+        {ctl::kWifiStatus, "Switch on WIFI successfully", {{ctl::kWifiBox, "PASS"}}},
+        {ctl::kCharging, "Read charger status successfully!", {{ctl::kChargingBox, "PASS"}}},
+        {ctl::kRssiCheck, "Read and check RSSI successfully",
+         {{ctl::kRssi2gBox, "63"}, {ctl::kRssi3gBox, ""}, {ctl::kRssi4gBox, "45"}}},
+        {ctl::kRfCheck, "check RF cal successfully",
+         {{ctl::kGsmBox, "PASS"}, {ctl::kTdBox, "PASS"}, {ctl::kLteBox, "PASS"}, {ctl::kWcdmaBox, "PASS"}}},
+        {ctl::kLinuxUsbMode, "read mode successfully", {{ctl::kUsbModeBox, "LINUX USB"}}},
+    };
+    ModalWatcher boxes;
+    for (const auto& press : presses) {
+        auto* button = qobject_cast<QPushButton*>(window_->Control(press.button));
+        ASSERT_NE(button, nullptr);
+        ASSERT_TRUE(button->isEnabled()) << press.button;
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(Text(ctl::kResultBox), press.status) << press.button;
+        for (const auto& [box, text] : press.boxes)
+            EXPECT_EQ(Text(box), text) << press.button << " box " << box;
+    }
+    EXPECT_TRUE(boxes.SeenWindows().empty());
+    EXPECT_EQ(controller_->FailureMask, 0u);
+    window_->grab().save(SIMULATOR_WINDOW_PICTURE_PATH);
+    std::printf("window picture: %s\n", SIMULATOR_WINDOW_PICTURE_PATH);
+}
+
+}  // namespace
