@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr const char* kDeviceDirectory = "/dev";
 constexpr const char* kPortPrefixes[] = {"ttyS", "ttyUSB", "ttyACM"};
 
 bool IsPortNode(const std::string& name)
@@ -25,11 +24,16 @@ bool IsPortNode(const std::string& name)
 
 }  // namespace
 
+DevPortProbe::DevPortProbe(std::string directory)
+    : directory_(std::move(directory))
+{
+}
+
 std::vector<std::string> DevPortProbe::OpenablePorts()
 {
     std::vector<std::string> ports;
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(kDeviceDirectory, ec)) {
+    for (const auto& entry : std::filesystem::directory_iterator(directory_, ec)) {
         const std::string name = entry.path().filename().string();
         if (!IsPortNode(name))
             continue;

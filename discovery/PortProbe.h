@@ -15,5 +15,9 @@ public:
 // layer's exclusive open and closes each one again at once.
 class DevPortProbe final : public PortProbe {
 public:
+    explicit DevPortProbe(std::string directory = "/dev");
     std::vector<std::string> OpenablePorts() override;
+
+private:
+    std::string directory_;
 };
