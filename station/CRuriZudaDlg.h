@@ -87,14 +87,11 @@ public:
     void HideFailureItems();
     void ShowFailureItems();
 
-    // Operations.
-    void OnReadImei();
+    // RETEST: the window made ready for the next unit.
     void OnRetest();
 
-    // Test items.
-    int ImeiItem();
-
     // Single-item operations, one per button.
+    void OnReadImei();
     void OnReadVersion();
     void OnReadMac();
     void OnReadSn();
@@ -129,6 +126,7 @@ public:
     void OnCheckDate();
 
     // Test items of the single-item operations: 1 success, 0 failure.
+    int ImeiItem();
     int VersionItem();
     int MacItem();
     int SnItem();

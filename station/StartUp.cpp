@@ -2,9 +2,9 @@
 // the dispatch of window events.
 #include "station/CRuriZudaDlg.h"
 
+#include "discovery/UdevDeviceSource.h"
 #include "link/StationLog.h"
 #include "station/ControlIds.h"
-#include "discovery/UdevDeviceSource.h"
 #include "station/ProfileRules.h"
 
 CRuriZudaDlg::CRuriZudaDlg(StationWindow& window, StationOptions options)
@@ -27,7 +27,6 @@ CRuriZudaDlg::~CRuriZudaDlg() = default;
 void CRuriZudaDlg::RegisterCommands()
 {
     commands_ = {
-        {ctl::kReadImei, [this] { OnReadImei(); }},
         {ctl::kRetest, [this] { OnRetest(); }},
         {ctl::kRefreshCom, [this] { OnRefreshCom(); }},
     };
