@@ -112,4 +112,42 @@ TEST_F(WindowAgainstSimulator, OperatorReadsAndChecksTheUnit)
     std::printf("window picture: %s\n", SIMULATOR_WINDOW_PICTURE_PATH);
 }
 
+TEST_F(WindowAgainstSimulator, OperatorDrivesModesLightsJudgementsAndTheKeyTest)
+{
+    const Press presses[] = {
+        {ctl::kUserMode, "read mode successfully", {{ctl::kUsbModeBox, "USERMODE USB"}}},
+        {ctl::kWindowsUsbMode, "read mode successfully", {{ctl::kUsbModeBox, "WINDOWS USB"}}},
+        {ctl::kFactoryMode, "read mode successfully", {{ctl::kUsbModeBox, "DEFAULT USB"}}},
+        {ctl::kReadUsbMode, "read mode successfully", {{ctl::kUsbModeBox, "DEFAULT USB"}}},
+        {ctl::kOledLightOn, "Start to Light On OLED!", {}},
+        {ctl::kOledPass, "Test OLED successfully!", {{ctl::kOledBox, "PASS"}}},
+        {ctl::kOledLightOff, "Start to Light Off OLED!", {}},
+        {ctl::kLedLightOn, "Start to light on LED", {}},
+        {ctl::kLedFail, "Failed to test LED!", {{ctl::kLedBox, "FAIL"}}},
+        {ctl::kRestore, "Failed to test LED!", {}},  // success shows nothing
+        {ctl::kReset, "Failed to test LED!", {}},
+        {ctl::kKeyTest, "Enter Key Test!", {{ctl::kKeyBox, ""}}},
+    };
+    ModalWatcher boxes;
+    for (const auto& press : presses) {
+        QTest::mouseClick(window_->Control(press.button), Qt::LeftButton);
+        EXPECT_EQ(Text(ctl::kResultBox), press.status) << press.button;
+        for (const auto& [box, text] : press.boxes)
+            EXPECT_EQ(Text(box), text) << press.button << " box " << box;
+    }
+    // The unit reports the key press by itself; the window's timer hears it.
+    QTRY_COMPARE_WITH_TIMEOUT(QString::fromStdString(Text(ctl::kKeyBox)), QString("PASS"), 10000);
+    EXPECT_EQ(Text(ctl::kResultBox), "key test successfully!");
+    EXPECT_EQ(controller_->FailureMask, failbit::kLed | failbit::kConfirmUsbMode);
+
+    QTest::mouseClick(window_->Control(ctl::kEnterMaintenance), Qt::LeftButton);
+    EXPECT_TRUE(window_->IsVisible(ctl::kExitMaintenance));
+    EXPECT_TRUE(window_->IsVisible(ctl::kMaintenanceNotice));
+    QTest::mouseClick(window_->Control(ctl::kExitMaintenance), Qt::LeftButton);
+    EXPECT_TRUE(window_->IsVisible(ctl::kEnterMaintenance));
+
+    QTest::mouseClick(window_->Control(ctl::kPowerOff), Qt::LeftButton);
+    EXPECT_TRUE(boxes.SeenWindows().empty());
+}
+
 }  // namespace
