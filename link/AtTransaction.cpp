@@ -105,6 +105,19 @@ void TraceAnswerTimeout(const AtTimeoutTraces& traces, const Poller& poller)
     TraceOut(traces.answer);
 }
 
+// Guard, preparation, request and answer delay: the start every sending
+// variant shares. Success means the request is on its way.
+AtOutcome Request(const char* request, AtDelays delays)
+{
+    if (AtPort == 0)
+        return AtOutcome::NoPort;
+    Prepare(delays.beforePurge, delays.afterPurge);
+    if (!Send(request))
+        return AtOutcome::SendFailed;
+    Sleep(delays.answer);
+    return AtOutcome::Success;
+}
+
 // The verdict phase shared by actions and W requests.
 enum class Verdict { Ok, Error, Timeout };
 
@@ -123,12 +136,8 @@ Verdict AwaitVerdict(Poller& poller)
 
 AtOutcome RunQuery(const AtQuerySpec& spec, const AtOnAnswer& onAnswer, const AtOnComplete& onComplete)
 {
-    if (AtPort == 0)
-        return AtOutcome::NoPort;
-    Prepare(spec.delays.beforePurge, spec.delays.afterPurge);
-    if (!Send(spec.request))
-        return AtOutcome::SendFailed;
-    Sleep(spec.delays.answer);
+    if (const AtOutcome sent = Request(spec.request, spec.delays); sent != AtOutcome::Success)
+        return sent;
 
     Poller poller(kAtPollLimit);
     AtMatch match {};
@@ -169,12 +178,8 @@ AtOutcome RunQuery(const AtQuerySpec& spec, const AtOnAnswer& onAnswer, const At
 
 AtOutcome RunModeQuery(const AtQuerySpec& spec, const AtOnAnswer& onAnswer)
 {
-    if (AtPort == 0)
-        return AtOutcome::NoPort;
-    Prepare(spec.delays.beforePurge, spec.delays.afterPurge);
-    if (!Send(spec.request))
-        return AtOutcome::SendFailed;
-    Sleep(spec.delays.answer);
+    if (const AtOutcome sent = Request(spec.request, spec.delays); sent != AtOutcome::Success)
+        return sent;
 
     Poller poller(kAtPollLimit);
     AtMatch match {};
@@ -199,11 +204,8 @@ AtOutcome RunModeQuery(const AtQuerySpec& spec, const AtOnAnswer& onAnswer)
 
 AtOutcome RunFireAndForget(const char* request, AtDelays delays)
 {
-    if (AtPort == 0)
-        return AtOutcome::NoPort;
-    Prepare(delays.beforePurge, delays.afterPurge);
-    if (!Send(request))
-        return AtOutcome::SendFailed;
+    if (const AtOutcome sent = Request(request, delays); sent != AtOutcome::Success)
+        return sent;
     Sleep(kAfterFinalPurgeMs);
     SerialPurge(AtPort);
     return AtOutcome::Success;
@@ -211,12 +213,8 @@ AtOutcome RunFireAndForget(const char* request, AtDelays delays)
 
 AtOutcome RunActionWithVerdict(const char* request, AtDelays delays, AtTimeoutTraces traces)
 {
-    if (AtPort == 0)
-        return AtOutcome::NoPort;
-    Prepare(delays.beforePurge, delays.afterPurge);
-    if (!Send(request))
-        return AtOutcome::SendFailed;
-    Sleep(delays.answer);
+    if (const AtOutcome sent = Request(request, delays); sent != AtOutcome::Success)
+        return sent;
 
     Poller poller(kAtPollLimit);
     switch (AwaitVerdict(poller)) {
