@@ -1,37 +1,27 @@
 #include "tests/support/PseudoTerminal.h"
 
+#include <cerrno>
 #include <chrono>
 #include <stdexcept>
 #include <thread>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <stdlib.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-PseudoTerminal::PseudoTerminal()
-{
-    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
-        throw std::runtime_error("cannot open a pseudo-terminal");
-    slavePath_ = ptsname(master_);
-}
-
-PseudoTerminal::~PseudoTerminal()
-{
-    if (master_ >= 0)
-        close(master_);
-}
-
 void PseudoTerminal::Send(std::string_view bytes)
 {
+    const int master = terminal_.MasterFd();
     size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = write(master_, bytes.data() + done, bytes.size() - done);
-        if (n <= 0)
+        const ssize_t n = write(master, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        pollfd pfd {master, POLLOUT, 0};
+        if ((n < 0 && errno != EAGAIN) || poll(&pfd, 1, 1000) <= 0)
             throw std::runtime_error("cannot write to the pseudo-terminal");
-        done += static_cast<size_t>(n);
     }
 }
 
@@ -43,11 +33,11 @@ std::string PseudoTerminal::Receive(size_t count, int timeoutMs)
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             break;
-        pollfd pfd {master_, POLLIN, 0};
+        pollfd pfd {terminal_.MasterFd(), POLLIN, 0};
         if (poll(&pfd, 1, static_cast<int>(left.count())) <= 0)
             break;
         char buffer[512];
-        const ssize_t n = read(master_, buffer, sizeof buffer);
+        const ssize_t n = read(terminal_.MasterFd(), buffer, sizeof buffer);
         if (n <= 0)
             break;
         out.append(buffer, static_cast<size_t>(n));

@@ -3,18 +3,13 @@
 #include <string>
 #include <string_view>
 
+#include "sim/PseudoTerminal.h"
+
 // A pseudo-terminal for tests of the real serial layer: the test plays the
-// unit on the master end; the station opens SlavePath(). The master is left
-// in its default mode (raw mode on a master would reset the slave's read
-// settings).
+// unit on the master end; the station opens SlavePath().
 class PseudoTerminal {
 public:
-    PseudoTerminal();
-    ~PseudoTerminal();
-    PseudoTerminal(const PseudoTerminal&) = delete;
-    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
-
-    const std::string& SlavePath() const { return slavePath_; }
+    const std::string& SlavePath() const { return terminal_.SlavePath(); }
     // Writes bytes as the unit.
     void Send(std::string_view bytes);
     // Reads what the station wrote, waiting up to `timeoutMs` for `count` bytes.
@@ -23,6 +18,5 @@ public:
     bool WaitQueued(int handle, size_t count, int timeoutMs);
 
 private:
-    int master_ = -1;
-    std::string slavePath_;
+    sim::PseudoTerminal terminal_;
 };
