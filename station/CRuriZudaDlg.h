@@ -185,6 +185,9 @@ private:
     // Empties an identity, reads it with `read` and shows it; 0 when the
     // command failed (the box then keeps its text).
     int ReadIdentity(std::string UnitRecord::*value, int (*read)(char*), int box, size_t shown);
+    // Empties a state text and shows it empty, reads it with `read` and shows
+    // what the command left, whatever its result; returns that result.
+    int ReadState(std::string UnitRecord::*value, int (*read)(char*), int box, size_t shown);
     void Warn(const std::string& text);
     void RegisterItemCommands();
     int RunIdentityCheck(const IdentityCheckRow& check);

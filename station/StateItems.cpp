@@ -81,37 +81,31 @@ const char* Verdict(int passed)
 
 }  // namespace
 
+int CRuriZudaDlg::ReadState(std::string UnitRecord::*value, int (*read)(char*), int box, size_t shown)
+{
+    std::string& text = unit.*value;
+    text.clear();
+    ShowValue(box, text, shown);
+    char buffer[kStatusTextSize] = {};
+    const int result = read(buffer);
+    text = TextOf(buffer);  // an answer that means "no" is shown as well
+    ShowValue(box, text, shown);
+    return result;
+}
+
 int CRuriZudaDlg::SimItem()
 {
-    unit.simText.clear();
-    ShowValue(ctl::kSimBox, unit.simText, kSimShown);
-    char status[kStatusTextSize] = {};
-    const int result = AtDetectSim(status);
-    unit.simText = TextOf(status);
-    ShowValue(ctl::kSimBox, unit.simText, kSimShown);
-    return result;
+    return ReadState(&UnitRecord::simText, AtDetectSim, ctl::kSimBox, kSimShown);
 }
 
 int CRuriZudaDlg::SdItem()
 {
-    unit.sdText.clear();
-    ShowValue(ctl::kSdBox, unit.sdText, kSdShown);
-    char status[kStatusTextSize] = {};
-    const int result = AtReadSdCard(status);
-    unit.sdText = TextOf(status);
-    ShowValue(ctl::kSdBox, unit.sdText, kSdShown);
-    return result;
+    return ReadState(&UnitRecord::sdText, AtReadSdCard, ctl::kSdBox, kSdShown);
 }
 
 int CRuriZudaDlg::ChargerItem()
 {
-    unit.chargerResult.clear();
-    ShowValue(ctl::kChargingBox, unit.chargerResult, kChargerShown);
-    char verdict[kStatusTextSize] = {};
-    const int result = AtCheckCharger(verdict);
-    unit.chargerResult = TextOf(verdict);
-    ShowValue(ctl::kChargingBox, unit.chargerResult, kChargerShown);
-    return result;
+    return ReadState(&UnitRecord::chargerResult, AtCheckCharger, ctl::kChargingBox, kChargerShown);
 }
 
 int CRuriZudaDlg::WifiItem()

@@ -36,7 +36,7 @@ protected:
     {
         port_ = simulator_.ReadLine(5000);
         ASSERT_FALSE(port_.empty());
-        dir_.WriteProfile(ExampleProfile());
+        WriteProfile(ExampleProfile());
         window_ = std::make_unique<QtStationWindow>();
         StationOptions options;
         options.fixedPort = port_;
@@ -61,11 +61,11 @@ protected:
         QTest::keyClicks(edit, text);
     }
 
-    std::string Text(int id) const { return controller_ ? window_->Text(id) : ""; }
+    std::string Text(int id) const { return window_->Text(id); }
 
     ChildProcess simulator_ {{UNIT_SIM_PROGRAM}};
     std::string port_;
-    WorkDir dir_;
+    TempWorkDir dir_;
     std::unique_ptr<QtStationWindow> window_;
     std::unique_ptr<CRuriZudaDlg> controller_;
 };

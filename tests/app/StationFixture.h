@@ -8,22 +8,10 @@
 
 #include "app/QtStationWindow.h"
 #include "station/CRuriZudaDlg.h"
+#include "tests/support/TempDir.h"
 
-// A fresh working directory (the station writes writelog.txt there and reads
-// workstation.ini from it) that is the current directory while it lives.
-class WorkDir {
-public:
-    WorkDir();
-    ~WorkDir();
-    WorkDir(const WorkDir&) = delete;
-    WorkDir& operator=(const WorkDir&) = delete;
-
-    void WriteProfile(const std::string& text) const;
-
-private:
-    std::filesystem::path path_;
-    std::filesystem::path previous_;
-};
+// Writes workstation.ini into the current directory.
+void WriteProfile(const std::string& text);
 
 // The real window with the real controller, started the way the program
 // starts it. Derived fixtures set profile_ before SetUp to start with a
@@ -43,7 +31,7 @@ protected:
     }
 
     std::string profile_;  // "" = no workstation.ini
-    WorkDir dir_;
+    TempWorkDir dir_;
     std::unique_ptr<QtStationWindow> window_;
     std::unique_ptr<CRuriZudaDlg> controller_;
 };

@@ -145,8 +145,7 @@ TEST_F(ReadImei, ShowsTheUnitsImei)
 TEST_F(ReadImei, WithoutAnAnswerTheBoxKeepsItsTextAndTheBitIsSet)
 {
     window.SetText(ctl::kImeiBox, "previous");
-    unit.Unit();  // the simulator stays attached but says nothing
-    link.serial.SetResponder({});
+    link.serial.SetResponder({});  // the unit says nothing
     station->OnReadImei();
     EXPECT_EQ(window.Text(ctl::kImeiBox), "previous");
     EXPECT_EQ(window.PictureOf(ctl::kMainLamp), Picture::Fail);
