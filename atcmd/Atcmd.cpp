@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <source_location>
 #include <string>
 
 #include "atcmd/Extract.h"
@@ -13,41 +14,44 @@
 namespace {
 
 // ---------------------------------------------------------------------------
-// Failure entries. Every kind of failure point has its own line below, so the
-// "FILE:...,LINE:n" entry in writelog.txt tells where the command gave up.
+// Failure entries. Each command hands its outcome to Finish on a line of its
+// own, and the "FILE:...,LINE:n" entry in writelog.txt names that line, so a
+// test engineer can tell which command gave up.
 
 void LogOpenFailure()
 {
     LogFailPoint(__FILE__, __LINE__);
 }
 
-void LogFailure(AtOutcome outcome)
+bool IsFailurePoint(AtOutcome outcome)
 {
     switch (outcome) {
-    case AtOutcome::NoPort: LogFailPoint(__FILE__, __LINE__); break;
-    case AtOutcome::SendFailed: LogFailPoint(__FILE__, __LINE__); break;
-    case AtOutcome::AnswerTimeout: LogFailPoint(__FILE__, __LINE__); break;
-    case AtOutcome::CompletionTimeout: LogFailPoint(__FILE__, __LINE__); break;
-    case AtOutcome::ErrorAnswer: LogFailPoint(__FILE__, __LINE__); break;
-    case AtOutcome::ErrorAnswerLater: LogFailPoint(__FILE__, __LINE__); break;
-    case AtOutcome::UnexpectedAnswer: LogFailPoint(__FILE__, __LINE__); break;
-    case AtOutcome::FirstStepTimeout: LogFailPoint(__FILE__, __LINE__); break;
-    case AtOutcome::SecondStepTimeout: LogFailPoint(__FILE__, __LINE__); break;
+    case AtOutcome::NoPort:
+    case AtOutcome::SendFailed:
+    case AtOutcome::AnswerTimeout:
+    case AtOutcome::CompletionTimeout:
+    case AtOutcome::ErrorAnswer:
+    case AtOutcome::ErrorAnswerLater:
+    case AtOutcome::UnexpectedAnswer:
+    case AtOutcome::FirstStepTimeout:
+    case AtOutcome::SecondStepTimeout: return true;
     // Answers and refusals are not failures of the transaction.
     case AtOutcome::Success:
     case AtOutcome::Declined:
     case AtOutcome::Silence:
-    case AtOutcome::Refused: break;
+    case AtOutcome::Refused: return false;
     }
+    return false;
 }
 
 // The USB-mode commands report only to the trace channel.
 enum class Logging { FailureEntries, TraceOnly };
 
-int Finish(AtOutcome outcome, Logging logging = Logging::FailureEntries)
+int Finish(AtOutcome outcome, Logging logging = Logging::FailureEntries,
+           std::source_location where = std::source_location::current())
 {
-    if (logging == Logging::FailureEntries)
-        LogFailure(outcome);
+    if (logging == Logging::FailureEntries && IsFailurePoint(outcome))
+        LogFailPoint(where.file_name(), static_cast<int>(where.line()));
     return AtResult(outcome);
 }
 
@@ -70,9 +74,9 @@ constexpr const char* kTimeout13 = "ERROR: ate item timeout13!\n";
 constexpr const char* kTimeout14 = "ERROR: ate item timeout14!\n";
 constexpr const char* kTimeoutUsb = "ERROR: ate item timeout!\n";
 
-constexpr AtTimeoutTraces kCounted1And2 {kTimeout1, kTimeout2, true};
-constexpr AtTimeoutTraces kTraces11And12 {kTimeout11, kTimeout12, false};
-constexpr AtTimeoutTraces kTracesUsb {kTimeoutUsb, kTimeoutUsb, false};
+constexpr AtTimeoutTraces kCounted1And2 {.answer = kTimeout1, .completion = kTimeout2, .withCounter = true};
+constexpr AtTimeoutTraces kTraces11And12 {.answer = kTimeout11, .completion = kTimeout12, .withCounter = false};
+constexpr AtTimeoutTraces kTracesUsb {.answer = kTimeoutUsb, .completion = kTimeoutUsb, .withCounter = false};
 
 constexpr const char* kSnErrorText = "*CME ERROR:";
 
@@ -81,36 +85,167 @@ constexpr auto kAlways = AtFinalPurge::Always;
 constexpr auto kNever = AtFinalPurge::Never;
 
 // ---------------------------------------------------------------------------
-// The query-shaped commands, one row each:
-// request, {before purge, after purge, answer delay}, time-out traces,
-// answers looked for, error text, final purge.
+// The query-shaped commands, one row each.
 
-constexpr AtQuerySpec kReadImei {"*MRD_IMEI?", {0, 91, 473}, kCounted1And2, {"*MRD_IMEI:"}, nullptr, kAfter};
-constexpr AtQuerySpec kReadMac {"+KAVOMAC?", {193, 91, 473}, {kTimeout5, kTimeout6, false}, {"+KAVOMAC: "}, nullptr, kAfter};
-constexpr AtQuerySpec kReadVersion {"*READVER", {193, 0, 91}, {kTimeout9, kTimeout10, false}, {"release_version:"}, nullptr, kAfter};
-constexpr AtQuerySpec kReadSn {"*MRD_SN?", {193, 91, 473}, kTraces11And12, {"*MRD_SN:"}, kSnErrorText, kAfter};
-constexpr AtQuerySpec kReadSsid {"+KAVOSSID?", {193, 91, 193}, kTraces11And12, {"+KAVOSSID:"}, nullptr, kAfter};
-constexpr AtQuerySpec kReadPcbaSn {"*MRD_SECOND_SN?", {193, 91, 473}, kTraces11And12, {"*MRD_SECOND_SN:"}, kSnErrorText, kAfter};
+constexpr AtQuerySpec kReadImei {
+    .request = "*MRD_IMEI?",
+    .delays = {.beforePurge = 0, .afterPurge = 91, .answer = 473},
+    .traces = kCounted1And2,
+    .answers = {"*MRD_IMEI:"},
+    .errorText = nullptr,
+    .finalPurge = kAfter,
+};
+constexpr AtQuerySpec kReadMac {
+    .request = "+KAVOMAC?",
+    .delays = {.beforePurge = 193, .afterPurge = 91, .answer = 473},
+    .traces = {.answer = kTimeout5, .completion = kTimeout6, .withCounter = false},
+    .answers = {"+KAVOMAC: "},
+    .errorText = nullptr,
+    .finalPurge = kAfter,
+};
+constexpr AtQuerySpec kReadVersion {
+    .request = "*READVER",
+    .delays = {.beforePurge = 193, .afterPurge = 0, .answer = 91},
+    .traces = {.answer = kTimeout9, .completion = kTimeout10, .withCounter = false},
+    .answers = {"release_version:"},
+    .errorText = nullptr,
+    .finalPurge = kAfter,
+};
+constexpr AtQuerySpec kReadSn {
+    .request = "*MRD_SN?",
+    .delays = {.beforePurge = 193, .afterPurge = 91, .answer = 473},
+    .traces = kTraces11And12,
+    .answers = {"*MRD_SN:"},
+    .errorText = kSnErrorText,
+    .finalPurge = kAfter,
+};
+constexpr AtQuerySpec kReadSsid {
+    .request = "+KAVOSSID?",
+    .delays = {.beforePurge = 193, .afterPurge = 91, .answer = 193},
+    .traces = kTraces11And12,
+    .answers = {"+KAVOSSID:"},
+    .errorText = nullptr,
+    .finalPurge = kAfter,
+};
+constexpr AtQuerySpec kReadPcbaSn {
+    .request = "*MRD_SECOND_SN?",
+    .delays = {.beforePurge = 193, .afterPurge = 91, .answer = 473},
+    .traces = kTraces11And12,
+    .answers = {"*MRD_SECOND_SN:"},
+    .errorText = kSnErrorText,
+    .finalPurge = kAfter,
+};
 
-constexpr AtQuerySpec kReadRssi {"+CESQ", {0, 91, 473}, kCounted1And2, {"+CESQ:"}, nullptr, kAfter};
-constexpr AtQuerySpec kDetectSim {"*SIMDETEC=1", {193, 91, 193}, kTraces11And12, {"*SIMDETEC: SIM", "*SIMDETEC: NOS"}, nullptr, kAlways};
-constexpr AtQuerySpec kReadSdCard {"+SDCARD?", {193, 91, 193}, kTraces11And12, {"+SDCARD:"}, nullptr, kAlways};
-constexpr AtQuerySpec kReadWifiState {"+WIFIFUN?", {193, 91, 0}, kTraces11And12, {"+WIFIFUN:"}, nullptr, kNever};
-constexpr AtQuerySpec kCheckCharger {"+func=14,2", {193, 91, 0}, kTraces11And12, {"+FUNC CHG:Charging", "+FUNC CHG:Charger removed"}, nullptr, kNever};
-constexpr AtQuerySpec kReadUsbMode {"+kavousbmode?", {91, 0, 473}, kTracesUsb, {"+KAVOUSBMODE:"}, nullptr, kNever};
-constexpr AtQuerySpec kReadPnLock {"+clck=PN,2", {0, 91, 473}, kCounted1And2, {"*CLCK:"}, nullptr, kAfter};
+constexpr AtQuerySpec kReadRssi {
+    .request = "+CESQ",
+    .delays = {.beforePurge = 0, .afterPurge = 91, .answer = 473},
+    .traces = kCounted1And2,
+    .answers = {"+CESQ:"},
+    .errorText = nullptr,
+    .finalPurge = kAfter,
+};
+constexpr AtQuerySpec kDetectSim {
+    .request = "*SIMDETEC=1",
+    .delays = {.beforePurge = 193, .afterPurge = 91, .answer = 193},
+    .traces = kTraces11And12,
+    .answers = {"*SIMDETEC: SIM", "*SIMDETEC: NOS"},
+    .errorText = nullptr,
+    .finalPurge = kAlways,
+};
+constexpr AtQuerySpec kReadSdCard {
+    .request = "+SDCARD?",
+    .delays = {.beforePurge = 193, .afterPurge = 91, .answer = 193},
+    .traces = kTraces11And12,
+    .answers = {"+SDCARD:"},
+    .errorText = nullptr,
+    .finalPurge = kAlways,
+};
+constexpr AtQuerySpec kReadWifiState {
+    .request = "+WIFIFUN?",
+    .delays = {.beforePurge = 193, .afterPurge = 91, .answer = 0},
+    .traces = kTraces11And12,
+    .answers = {"+WIFIFUN:"},
+    .errorText = nullptr,
+    .finalPurge = kNever,
+};
+constexpr AtQuerySpec kCheckCharger {
+    .request = "+func=14,2",
+    .delays = {.beforePurge = 193, .afterPurge = 91, .answer = 0},
+    .traces = kTraces11And12,
+    .answers = {"+FUNC CHG:Charging", "+FUNC CHG:Charger removed"},
+    .errorText = nullptr,
+    .finalPurge = kNever,
+};
+constexpr AtQuerySpec kReadUsbMode {
+    .request = "+kavousbmode?",
+    .delays = {.beforePurge = 91, .afterPurge = 0, .answer = 473},
+    .traces = kTracesUsb,
+    .answers = {"+KAVOUSBMODE:"},
+    .errorText = nullptr,
+    .finalPurge = kNever,
+};
+constexpr AtQuerySpec kReadPnLock {
+    .request = "+clck=PN,2",
+    .delays = {.beforePurge = 0, .afterPurge = 91, .answer = 473},
+    .traces = kCounted1And2,
+    .answers = {"*CLCK:"},
+    .errorText = nullptr,
+    .finalPurge = kAfter,
+};
 
-constexpr AtQuerySpec kLcdOn {"+FUNC=23,1", {193, 91, 0}, kTraces11And12, {"+FUNC LCD:Light up LCD"}, nullptr, kAfter};
-constexpr AtQuerySpec kLcdOff {"+FUNC=23,0", {193, 91, 0}, kTraces11And12, {"+FUNC LCD:Resume LCD"}, nullptr, kAfter};
-constexpr AtQuerySpec kLedAllOn {"+FUNC=11,1", {193, 91, 0}, kTraces11And12, {"+FUNC:ALL LED ON"}, nullptr, kAfter};
-constexpr AtQuerySpec kKeyTestStart {"+FUNC=2,1", {193, 91, 0}, kTraces11And12, {"+FUNC KEY:Waiting For Press"}, nullptr, kAfter};
-constexpr AtQuerySpec kKeyTestStop {"+FUNC=2,0", {193, 91, 0}, kTraces11And12, {"+FUNC KEY:1"}, nullptr, kAfter};
+constexpr AtQuerySpec kLcdOn {
+    .request = "+FUNC=23,1",
+    .delays = {.beforePurge = 193, .afterPurge = 91, .answer = 0},
+    .traces = kTraces11And12,
+    .answers = {"+FUNC LCD:Light up LCD"},
+    .errorText = nullptr,
+    .finalPurge = kAfter,
+};
+constexpr AtQuerySpec kLcdOff {
+    .request = "+FUNC=23,0",
+    .delays = {.beforePurge = 193, .afterPurge = 91, .answer = 0},
+    .traces = kTraces11And12,
+    .answers = {"+FUNC LCD:Resume LCD"},
+    .errorText = nullptr,
+    .finalPurge = kAfter,
+};
+constexpr AtQuerySpec kLedAllOn {
+    .request = "+FUNC=11,1",
+    .delays = {.beforePurge = 193, .afterPurge = 91, .answer = 0},
+    .traces = kTraces11And12,
+    .answers = {"+FUNC:ALL LED ON"},
+    .errorText = nullptr,
+    .finalPurge = kAfter,
+};
+constexpr AtQuerySpec kKeyTestStart {
+    .request = "+FUNC=2,1",
+    .delays = {.beforePurge = 193, .afterPurge = 91, .answer = 0},
+    .traces = kTraces11And12,
+    .answers = {"+FUNC KEY:Waiting For Press"},
+    .errorText = nullptr,
+    .finalPurge = kAfter,
+};
+constexpr AtQuerySpec kKeyTestStop {
+    .request = "+FUNC=2,0",
+    .delays = {.beforePurge = 193, .afterPurge = 91, .answer = 0},
+    .traces = kTraces11And12,
+    .answers = {"+FUNC KEY:1"},
+    .errorText = nullptr,
+    .finalPurge = kAfter,
+};
 
 // A calibration file is present when its reply holds the digit 1, absent when
 // it holds only 0. The requests hold no digit, so an echo cannot answer.
 constexpr AtQuerySpec CalFileQuery(const char* request)
 {
-    return {request, {193, 91, 0}, kTraces11And12, {"1", "0"}, nullptr, kNever};
+    return {
+        .request = request,
+        .delays = {.beforePurge = 193, .afterPurge = 91, .answer = 0},
+        .traces = kTraces11And12,
+        .answers = {"1", "0"},
+        .errorText = nullptr,
+        .finalPurge = kNever,
+    };
 }
 constexpr AtQuerySpec kCalFiles[] = {
     CalFileQuery("*MRD_CDF=q,GsmCalData.nvm"),
@@ -129,19 +264,36 @@ struct WriteRow {
     int maxValue;
 };
 
-constexpr WriteRow kWriteImei {{"*MRD_IMEI=D", 193, 773, kTimeout3, kTimeout4}, "*MRD_IMEI=W,,,", kWriteImeiMax};
-constexpr WriteRow kWriteMac {{"+KAVOMAC=D", 193, 773, kTimeout7, kTimeout8}, "+KAVOMAC=W,", kWriteMacMax};
-constexpr WriteRow kWriteSn {{"*MRD_SN=D", 193, 773, kTimeout13, kTimeout14}, "*MRD_SN=W,,,", kWriteSnMax};
-constexpr AtTwoStepSpec kWriteUsbMode {"+kavousbmode=d", 91, 473, kTimeoutUsb, kTimeoutUsb};
+constexpr WriteRow kWriteImei {
+    .steps = {.firstRequest = "*MRD_IMEI=D", .beforeFirstPurgeMs = 193, .firstAnswerDelayMs = 773,
+              .firstTimeoutTrace = kTimeout3, .secondTimeoutTrace = kTimeout4},
+    .secondPrefix = "*MRD_IMEI=W,,,",
+    .maxValue = kWriteImeiMax,
+};
+constexpr WriteRow kWriteMac {
+    .steps = {.firstRequest = "+KAVOMAC=D", .beforeFirstPurgeMs = 193, .firstAnswerDelayMs = 773,
+              .firstTimeoutTrace = kTimeout7, .secondTimeoutTrace = kTimeout8},
+    .secondPrefix = "+KAVOMAC=W,",
+    .maxValue = kWriteMacMax,
+};
+constexpr WriteRow kWriteSn {
+    .steps = {.firstRequest = "*MRD_SN=D", .beforeFirstPurgeMs = 193, .firstAnswerDelayMs = 773,
+              .firstTimeoutTrace = kTimeout13, .secondTimeoutTrace = kTimeout14},
+    .secondPrefix = "*MRD_SN=W,,,",
+    .maxValue = kWriteSnMax,
+};
+constexpr AtTwoStepSpec kWriteUsbMode {.firstRequest = "+kavousbmode=d", .beforeFirstPurgeMs = 91,
+                                       .firstAnswerDelayMs = 473, .firstTimeoutTrace = kTimeoutUsb,
+                                       .secondTimeoutTrace = kTimeoutUsb};
 constexpr const char* kUsbModeRequestPrefix = "+kavousbmode=w,";
 constexpr int kWritableUsbModes[] = {0, 2, 4, 5};
 
-constexpr AtDelays kPnActionDelays {0, 91, 473};
-constexpr AtTimeoutTraces kPnActionTraces {kTimeout1, nullptr, true};
+constexpr AtDelays kPnActionDelays {.beforePurge = 0, .afterPurge = 91, .answer = 473};
+constexpr AtTimeoutTraces kPnActionTraces {.answer = kTimeout1, .completion = nullptr, .withCounter = true};
 constexpr const char* kLockRequest = "+clck=PN,1";
 constexpr const char* kUnlockRequestPrefix = "+clck=PN,0,";
 
-constexpr AtDelays kFireAndForgetDelays {193, 91, 0};
+constexpr AtDelays kFireAndForgetDelays {.beforePurge = 193, .afterPurge = 91, .answer = 0};
 
 // The key report: 0 means the key worked, 2 that it failed.
 constexpr std::array<const char*, 2> kKeyReportDigits {"0", "2"};
@@ -159,11 +311,13 @@ bool Fits(const char* what, const char* value, int max)
     return false;
 }
 
-int RunWrite(const WriteRow& row, const char* what, const char* value)
+// The failure entry names the line of the command that called this.
+int RunWrite(const WriteRow& row, const char* what, const char* value,
+             std::source_location where = std::source_location::current())
 {
     if (!Fits(what, value, row.maxValue))
-        return Finish(AtOutcome::Refused);
-    return Finish(RunTwoStepWrite(row.steps, std::string(row.secondPrefix) + value));
+        return Finish(AtOutcome::Refused, Logging::FailureEntries, where);
+    return Finish(RunTwoStepWrite(row.steps, std::string(row.secondPrefix) + value), Logging::FailureEntries, where);
 }
 
 void PutText(char* out, const char* text)

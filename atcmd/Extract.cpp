@@ -12,7 +12,8 @@ bool EndsValueAt(const char* p, const char* start, OkStop okStop)
         return true;
     if (okStop == OkStop::AtLineStart && p[0] == 'O' && p[1] == 'K') {
         const bool lineStart = p == start || p[-1] == '\r' || p[-1] == '\n';
-        return lineStart;
+        const bool lineEnd = p[2] == '\0' || p[2] == '\r' || p[2] == '\n';
+        return lineStart && lineEnd;
     }
     return false;
 }

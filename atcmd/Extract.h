@@ -7,7 +7,8 @@
 
 enum class OkStop {
     Never,          // only CR LF, the maximum and the chunk's end stop the value
-    AtLineStart,    // also an "OK" that begins a line (first character, or after CR or LF)
+    AtLineStart,    // also an "OK" alone on its line: first character or after CR or LF,
+                    // and followed by CR, LF or the chunk's end
 };
 
 // Copies up to `max` characters from `from` into `out`, stopping before a CR

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "link/AtPort.h"
-#include "link/SerialPort.h"
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,10 +37,12 @@ std::vector<std::string> DevPortProbe::OpenablePorts()
         const std::string name = entry.path().filename().string();
         if (!IsPortNode(name))
             continue;
-        const SerialHandle handle = SerialOpen(entry.path().c_str(), kAtBaudRate);
-        if (handle == kInvalidSerialHandle)
+        // A plain open and close: the port's settings and pending bytes belong
+        // to whoever uses it, so nothing is configured, locked or flushed.
+        const int fd = ::open(entry.path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
             continue;
-        SerialClose(handle);
+        ::close(fd);
         ports.push_back(name);
     }
     std::sort(ports.begin(), ports.end());

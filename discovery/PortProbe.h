@@ -11,8 +11,8 @@ public:
     virtual std::vector<std::string> OpenablePorts() = 0;
 };
 
-// Tries every /dev/ttyS*, /dev/ttyUSB* and /dev/ttyACM* node with the serial
-// layer's exclusive open and closes each one again at once.
+// Tries every /dev/ttyS*, /dev/ttyUSB* and /dev/ttyACM* node with a plain
+// open and closes it again at once, changing nothing on the port.
 class DevPortProbe final : public PortProbe {
 public:
     explicit DevPortProbe(std::string directory = "/dev");

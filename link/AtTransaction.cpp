@@ -43,21 +43,57 @@ bool Send(std::string_view request)
     return false;
 }
 
+// Reports a failed read of the port (the unit unplugged) once per command,
+// so an unplugged unit can be told from a silent one in the trace.
+class ReadErrorNote {
+public:
+    void Check()
+    {
+        const int error = SerialLastReadError();
+        if (error == 0 || reported_)
+            return;
+        reported_ = true;
+        char text[160];
+        std::snprintf(text, sizeof text, kReadFailedTraceFormat, std::strerror(error));
+        TraceOut(text);
+    }
+
+private:
+    bool reported_ = false;
+};
+
+// How long a phase may run: as long as `limit` + 1 empty polls last on a
+// silent port. A port that keeps delivering chunks without what the phase
+// waits for is given up after that time.
+int64_t PhaseBudgetMs(int limit)
+{
+    return static_cast<int64_t>(limit + 1) * (kReadWaitMs + kEmptyPollSleepMs);
+}
+
 // Polls for chunks, counting the polls that deliver nothing.
 class Poller {
 public:
-    explicit Poller(int limit)
+    Poller(int limit, ReadErrorNote& readErrors)
         : limit_(limit)
+        , deadlineMs_(CurrentClock().NowMs() + PhaseBudgetMs(limit))
+        , readErrors_(readErrors)
     {
     }
 
-    // Polls until a chunk arrives (true) or the empty polls exceed the limit (false).
+    // Polls until a chunk arrives (true), or until the empty polls exceed the
+    // limit or the phase has used up its time (false). The time is looked at
+    // only after a chunk, so a silent port ends by the count alone.
     bool Next()
     {
+        if (chunks_ > 0 && CurrentClock().NowMs() >= deadlineMs_)
+            return false;
         for (;;) {
             std::memset(buffer_, 0, sizeof buffer_);
-            if (ReceivePackage(AtPort, buffer_))
+            if (ReceivePackage(AtPort, buffer_)) {
+                ++chunks_;
                 return true;
+            }
+            readErrors_.Check();
             if (++counter_ > limit_)
                 return false;
         }
@@ -91,7 +127,10 @@ public:
 
 private:
     int limit_;
+    int64_t deadlineMs_;
+    ReadErrorNote& readErrors_;
     int counter_ = 0;
+    int chunks_ = 0;
     unsigned char buffer_[kPollBufferSize] = {};
 };
 
@@ -139,7 +178,8 @@ AtOutcome RunQuery(const AtQuerySpec& spec, const AtOnAnswer& onAnswer, const At
     if (const AtOutcome sent = Request(spec.request, spec.delays); sent != AtOutcome::Success)
         return sent;
 
-    Poller poller(kAtPollLimit);
+    ReadErrorNote readErrors;
+    Poller poller(kAtPollLimit, readErrors);
     AtMatch match {};
     bool errorAnswer = false;
     for (;;) {
@@ -181,7 +221,8 @@ AtOutcome RunModeQuery(const AtQuerySpec& spec, const AtOnAnswer& onAnswer)
     if (const AtOutcome sent = Request(spec.request, spec.delays); sent != AtOutcome::Success)
         return sent;
 
-    Poller poller(kAtPollLimit);
+    ReadErrorNote readErrors;
+    Poller poller(kAtPollLimit, readErrors);
     AtMatch match {};
     for (;;) {
         if (!poller.Next()) {
@@ -216,7 +257,8 @@ AtOutcome RunActionWithVerdict(const char* request, AtDelays delays, AtTimeoutTr
     if (const AtOutcome sent = Request(request, delays); sent != AtOutcome::Success)
         return sent;
 
-    Poller poller(kAtPollLimit);
+    ReadErrorNote readErrors;
+    Poller poller(kAtPollLimit, readErrors);
     switch (AwaitVerdict(poller)) {
     case Verdict::Ok: return AtOutcome::Success;
     case Verdict::Error: return AtOutcome::ErrorAnswer;
@@ -234,8 +276,9 @@ AtOutcome RunTwoStepWrite(const AtTwoStepSpec& spec, std::string_view secondRequ
     if (!Send(spec.firstRequest))
         return AtOutcome::SendFailed;
     Sleep(spec.firstAnswerDelayMs);
+    ReadErrorNote readErrors;
     {
-        Poller poller(kAtPollLimit);
+        Poller poller(kAtPollLimit, readErrors);
         if (!poller.NextWithOk()) {
             TraceOut(spec.firstTimeoutTrace);
             return AtOutcome::FirstStepTimeout;
@@ -248,7 +291,7 @@ AtOutcome RunTwoStepWrite(const AtTwoStepSpec& spec, std::string_view secondRequ
         return AtOutcome::SendFailed;
     Sleep(kWriteAnswerDelayMs);
 
-    Poller poller(kAtPollLimit);
+    Poller poller(kAtPollLimit, readErrors);
     switch (AwaitVerdict(poller)) {
     case Verdict::Ok: return AtOutcome::Success;
     case Verdict::Error: return AtOutcome::ErrorAnswer;
@@ -262,7 +305,8 @@ AtOutcome RunListen(const std::array<const char*, 2>& answers, int limit, int& h
 {
     if (AtPort == 0)
         return AtOutcome::NoPort;
-    Poller poller(limit);
+    ReadErrorNote readErrors;
+    Poller poller(limit, readErrors);
     while (poller.Next()) {
         const AtMatch match = poller.Find(answers);
         if (match.answer >= 0) {

@@ -19,6 +19,7 @@ inline constexpr int kPollBufferSize = 256;
 inline constexpr const char* kOkText = "OK";
 inline constexpr const char* kCmeErrorText = "+CME ERROR:";
 inline constexpr const char* kSendFailedTrace = "ERROR: sending ate item command!\n";
+inline constexpr const char* kReadFailedTraceFormat = "ERROR: reading the port failed: %s\n";
 inline constexpr const char* kCounterTraceFormat = "ERROR: ate ReceivePackage counter = %d  at = %s\n";
 
 // How a transaction ended. Only Success is a result of 1.

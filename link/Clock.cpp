@@ -14,6 +14,12 @@ void SystemClock::Sleep(int ms)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+int64_t SystemClock::NowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 Clock& CurrentClock()
 {
     return installedClock ? *installedClock : systemClock;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 // The one place where the device link waits. Every delay of the timing
 // contract with the unit goes through the installed clock, so tests can
 // replace real sleeping with a counter of virtual time.
@@ -7,12 +9,15 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual void Sleep(int ms) = 0;
+    // Milliseconds on a monotonic scale; only differences mean anything.
+    virtual int64_t NowMs() = 0;
 };
 
-// Sleeps on the calling thread.
+// Sleeps on the calling thread; reads the steady clock.
 class SystemClock final : public Clock {
 public:
     void Sleep(int ms) override;
+    int64_t NowMs() override;
 };
 
 // The clock in use; the system clock unless a test installed another.

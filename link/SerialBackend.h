@@ -26,6 +26,8 @@ public:
     virtual int Read(SerialHandle handle, unsigned char* dest, int maxCount) = 0;
     // 1 when all bytes were written, 0 when the write failed.
     virtual int Write(SerialHandle handle, const unsigned char* bytes, int count) = 0;
+    // The errno of the latest read when it failed, 0 when it did not.
+    virtual int LastReadError() const { return 0; }
 };
 
 // The backend in use; the termios backend unless a test installed another.

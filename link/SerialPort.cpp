@@ -47,6 +47,11 @@ int SerialWrite(SerialHandle handle, const unsigned char* bytes, int count)
     return CurrentSerialBackend().Write(handle, bytes, count);
 }
 
+int SerialLastReadError()
+{
+    return CurrentSerialBackend().LastReadError();
+}
+
 int SendPackage(SerialHandle handle, const unsigned char* payload, unsigned char length, int mode)
 {
     if (mode == kPackageModeRaw)

@@ -12,12 +12,16 @@ inline constexpr int kMaxPackagePayload = 255;    // payload length is one unsig
 inline constexpr int kPackageBufferSize = 264;    // local buffer of a framed package
 inline constexpr int kMaxReceiveCount = 199;      // bytes one poll can deliver
 inline constexpr int kEmptyPollSleepMs = 91;      // pause after a poll that delivered nothing
+inline constexpr int kReadWaitMs = 200;           // longest wait of a read for its first byte
 
 SerialHandle SerialOpen(const char* path, int baud);
 void SerialClose(SerialHandle handle);
 int SerialPurge(SerialHandle handle);
 int SerialRead(SerialHandle handle, unsigned char* dest, int maxCount);
 int SerialWrite(SerialHandle handle, const unsigned char* bytes, int count);
+// The errno of the latest read when it failed (the unit unplugged: EIO,
+// ENXIO), 0 when it delivered bytes or nothing.
+int SerialLastReadError();
 
 // Mode 0 writes the payload unchanged, mode 1 frames it as an AT command
 // line; any other mode writes nothing. 1 sent, 0 not sent.

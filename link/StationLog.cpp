@@ -60,6 +60,7 @@ void WriteLog(const char* text)
     std::fprintf(logFile, "%s", text);
     std::fprintf(logFile, "%c", 10);
     std::fflush(logFile);
+    fsync(fileno(logFile));  // the entry must survive a crash or a power cut
 }
 
 void LogFailPoint(const char* file, int line)

@@ -1,12 +1,15 @@
 #include "link/TermiosSerial.h"
 
 #include <cerrno>
+#include <string>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include "link/Trace.h"
 
 namespace {
 
@@ -30,11 +33,13 @@ speed_t SpeedOf(int baud)
     }
 }
 
-void Configure(int fd, int baud)
+// Sets raw 115200 8N1 with the 200 ms first-byte wait; false when `fd` is
+// not a terminal.
+bool Configure(int fd, int baud)
 {
     termios tio {};
     if (tcgetattr(fd, &tio) != 0)
-        return;  // not a tty we can configure; the open still stands
+        return false;
     cfmakeraw(&tio);
     tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
     tio.c_cflag |= CS8 | CLOCAL | CREAD;
@@ -43,7 +48,13 @@ void Configure(int fd, int baud)
     tio.c_cc[VTIME] = kFirstByteWaitDeciseconds;
     cfsetispeed(&tio, SpeedOf(baud));
     cfsetospeed(&tio, SpeedOf(baud));
-    tcsetattr(fd, TCSANOW, &tio);
+    return tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+void TraceNotASerialPort(const char* path)
+{
+    std::string text = std::string("not a serial port: ") + path + "\n";
+    TraceOut(text.c_str());
 }
 
 }  // namespace
@@ -69,7 +80,11 @@ SerialHandle TermiosSerial::Open(const char* path, int baud)
     const int flags = fcntl(fd, F_GETFL);
     if (flags >= 0)
         fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    Configure(fd, baud);
+    if (!Configure(fd, baud)) {
+        TraceNotASerialPort(path);
+        ::close(fd);
+        return kInvalidSerialHandle;
+    }
     tcflush(fd, TCIOFLUSH);
     return fd;
 }
@@ -92,10 +107,14 @@ int TermiosSerial::Read(SerialHandle handle, unsigned char* dest, int maxCount)
 {
     for (;;) {
         const ssize_t n = ::read(handle, dest, static_cast<size_t>(maxCount));
-        if (n >= 0)
+        if (n >= 0) {
+            lastReadError_ = 0;
             return static_cast<int>(n);
-        if (errno != EINTR)
+        }
+        if (errno != EINTR) {
+            lastReadError_ = errno;
             return kSerialReadFailed;
+        }
     }
 }
 

@@ -7,7 +7,7 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 install_packages
-build "$ROOT/build" -DRURIZUDA_TESTS=OFF -DRURIZUDA_BENCH=OFF
+build "$ROOT/build" -DRURIZUDA_TESTS=OFF -DRURIZUDA_SANITIZE=OFF -DRURIZUDA_BENCH=OFF
 
 bin="$ROOT/build/bin"
 run="$ROOT/run"

@@ -5,15 +5,18 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
+# Every option is given explicitly, so whatever configured the folder before
+# (the station script builds without tests) the tests are built from the
+# current sources.
 dir="$ROOT/build"
-options=()
+options=(-DRURIZUDA_TESTS=ON -DRURIZUDA_SANITIZE=OFF -DRURIZUDA_BENCH=ON)
 if [ "${1:-}" = "--sanitize" ]; then
   dir="$ROOT/build-asan"
-  options=(-DRURIZUDA_SANITIZE=ON -DRURIZUDA_BENCH=OFF)
+  options=(-DRURIZUDA_TESTS=ON -DRURIZUDA_SANITIZE=ON -DRURIZUDA_BENCH=OFF)
 fi
 
 install_packages
 build "$dir" "${options[@]}"
 export QT_QPA_PLATFORM=offscreen
 cd "$dir"
-ctest --output-on-failure -j2 --timeout 300
+ctest --output-on-failure --no-tests=error -j2 --timeout 300

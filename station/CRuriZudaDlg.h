@@ -183,7 +183,8 @@ private:
     // Shows at most `length` leading characters of `text` in a box and repaints.
     void ShowValue(int box, const std::string& text, size_t length);
     // Empties an identity, reads it with `read` and shows it; 0 when the
-    // command failed (the box then keeps its text).
+    // command failed (the value then holds whatever the command extracted,
+    // and the box keeps its text).
     int ReadIdentity(std::string UnitRecord::*value, int (*read)(char*), int box, size_t shown);
     // Empties a state text and shows it empty, reads it with `read` and shows
     // what the command left, whatever its result; returns that result.

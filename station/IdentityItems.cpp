@@ -69,10 +69,12 @@ int CRuriZudaDlg::VersionItem()
 
     char version[kVersionMax + 1] = {};
     char releaseDate[kVersionMax + 1] = {};
-    if (!AtReadVersion(version, releaseDate))
-        return 0;
+    const int read = AtReadVersion(version, releaseDate);
+    // A reply whose "OK" never came still leaves what was extracted.
     unit.version = TextOf(version);
     unit.releaseDate = TextOf(releaseDate);
+    if (!read)
+        return 0;  // the boxes stay empty
     ShowValue(ctl::kVersionBox, unit.version, kVersionShown);
     ShowValue(ctl::kRelDateBox, unit.releaseDate, kVersionShown);
     if (!CheckVersion()) {
@@ -87,9 +89,12 @@ int CRuriZudaDlg::ReadIdentity(std::string UnitRecord::*value, int (*read)(char*
     std::string& text = unit.*value;
     text.clear();
     char buffer[kIdentityBufferSize] = {};
-    if (!read(buffer))
-        return 0;  // the box keeps what it showed
+    const int result = read(buffer);
+    // A reply whose "OK" never came still leaves what was extracted, and the
+    // unit can be stored with it as a failed unit.
     text = TextOf(buffer);
+    if (!result)
+        return 0;  // the box keeps what it showed
     ShowValue(box, text, shown);
     return 1;
 }

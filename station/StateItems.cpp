@@ -125,11 +125,13 @@ int CRuriZudaDlg::RssiItem()
     char rssi2g[kRssiFieldSize] = {};
     char rssi3g[kRssiFieldSize] = {};
     char rssi4g[kRssiFieldSize] = {};
-    if (!AtReadRssi(rssi2g, rssi3g, rssi4g))
-        return 0;
+    const int read = AtReadRssi(rssi2g, rssi3g, rssi4g);
+    // A reply whose "OK" never came still leaves the fields it carried.
     unit.rssi2g = TextOf(rssi2g);
     unit.rssi3g = TextOf(rssi3g);
     unit.rssi4g = TextOf(rssi4g);
+    if (!read)
+        return 0;  // no bit, the boxes untouched
     if (unit.rssi2g == kNo2gSignal)
         unit.rssi2g.clear();
     if (unit.rssi3g == kNo3g4gSignal)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "atcmd/Extract.h"
+#include "tests/support/VirtualTime.h"
 
 namespace {
 
@@ -24,12 +25,25 @@ TEST(CopyValue, StopsBeforeCrLfAtTheMaximumAndAtTheChunkEnd)
     EXPECT_EQ(Copy("AB\r", 10), "AB\r");  // the LF would come with the next chunk
 }
 
-TEST(CopyValue, OkEndsAValueOnlyWhereItBeginsALine)
+TEST(CopyValue, OkEndsAValueOnlyWhereItStandsAloneOnItsLine)
 {
-    EXPECT_EQ(Copy("BOOKSHOP-1A2B\r\n\r\nOK\r\n", 60, OkStop::AtLineStart), "BOOKSHOP-1A2B");
-    EXPECT_EQ(Copy("NET\nOK", 60, OkStop::AtLineStart), "NET\n");
-    EXPECT_EQ(Copy("NET\rOK", 60, OkStop::AtLineStart), "NET\r");
-    EXPECT_EQ(Copy("OK", 60, OkStop::AtLineStart), "");
+    const struct {
+        const char* chunk;
+        const char* value;
+    } rows[] = {
+        {"BOOKSHOP-1A2B\r\n\r\nOK\r\n", "BOOKSHOP-1A2B"},
+        {"OKTOBER-5G\r\n\r\nOK\r\n", "OKTOBER-5G"},
+        {"OK-5G", "OK-5G"},
+        {"123\r\nOK\r\n", "123"},
+        {"NET\nOK", "NET\n"},
+        {"NET\rOK", "NET\r"},
+        {"NET\nOK\n", "NET\n"},
+        {"NET\nOKAY", "NET\nOKAY"},
+        {"OK", ""},
+        {"OK\r\n", ""},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(Copy(row.chunk, 60, OkStop::AtLineStart), row.value) << Escape(row.chunk);
     EXPECT_EQ(Copy("NET\nOK", 60, OkStop::Never), "NET\nOK");
 }
 

@@ -1,5 +1,7 @@
 // The transaction pattern, told on the IMEI query: phases, the shared poll
 // counter, extraction limits and the failure reporting.
+#include <cerrno>
+
 #include "tests/atcmd/AtTestSupport.h"
 
 namespace {
@@ -64,6 +66,50 @@ TEST_F(ImeiQuery, ReplySplitInsideThePrefixIsNotRecognised)
     EXPECT_STREQ(imei, "");
     // 101 polls of 200 ms and 91 ms, after the 91 ms and 473 ms of the request.
     EXPECT_EQ(link.Elapsed(), 91 + 473 + 101 * (200 + 91));
+}
+
+// A port that keeps talking without ever answering is given up after the
+// time its empty-poll limit lasts on a silent port, with the same reports.
+TEST_F(ImeiQuery, ChatteringPortEndsAfterTheSilentLimitsTime)
+{
+    constexpr int64_t kChatterEveryMs = 150;
+    for (int64_t at = kChatterEveryMs; at < 60000; at += kChatterEveryMs)
+        link.serial.ArriveIn(at, "\r\n+CREG: 1\r\n");
+    char imei[kImeiMax + 1] = {};
+    EXPECT_EQ(AtReadImei(imei), 0);
+    EXPECT_EQ(link.serial.emptyReads, 0);
+    EXPECT_EQ(link.traces.texts,
+              "ERROR: ate ReceivePackage counter = 0  at = \r\n+CREG: 1\r\n\n"
+              "ERROR: ate item timeout1!\n");
+    EXPECT_EQ(log.Entries(), 1);
+    const int64_t silentLimit = 91 + 473 + 101 * (200 + 91);
+    EXPECT_GE(link.Elapsed(), silentLimit);
+    EXPECT_LT(link.Elapsed(), silentLimit + kChatterEveryMs);
+}
+
+TEST_F(ImeiQuery, ChatterAfterTheAnswerEndsTheCompletionPhaseTheSameWay)
+{
+    link.serial.Polls(0, std::string("\r\n*MRD_IMEI:") + kImei + "\r\n");
+    for (int64_t at = 1000; at < 60000; at += 100)
+        link.serial.ArriveIn(at, "\r\n+CREG: 1\r\n");
+    char imei[kImeiMax + 1] = {};
+    EXPECT_EQ(AtReadImei(imei), 0);
+    EXPECT_EQ(link.traces.texts, "ERROR: ate item timeout2!\n");
+    EXPECT_STREQ(imei, kImei);
+    EXPECT_LT(link.Elapsed(), 91 + 473 + 101 * (200 + 91) + 100);
+}
+
+TEST_F(ImeiQuery, UnpluggedUnitIsTracedOnceAndKeepsTheTiming)
+{
+    link.serial.FailReads(EIO);
+    char imei[kImeiMax + 1] = {};
+    EXPECT_EQ(AtReadImei(imei), 0);
+    EXPECT_EQ(link.traces.texts,
+              "ERROR: reading the port failed: Input/output error\n"
+              "ERROR: ate ReceivePackage counter = 101  at = \n"
+              "ERROR: ate item timeout1!\n");
+    EXPECT_EQ(link.Elapsed(), 91 + 473 + 101 * 91);
+    EXPECT_EQ(log.Entries(), 1);
 }
 
 TEST_F(ImeiQuery, ChunkWithOkButWithoutThePrefixIsDropped)

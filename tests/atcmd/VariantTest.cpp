@@ -409,6 +409,17 @@ TEST_F(Control, KeyReportGivesUpAfterElevenEmptyPolls)
     EXPECT_EQ(log.Entries(), 0);
 }
 
+TEST_F(Control, KeyReportListenOnAChatteringPortEndsAfterItsSilentTime)
+{
+    for (int64_t at = 150; at < 20000; at += 150)
+        link.serial.ArriveIn(at, "\r\n+CREG: 1\r\n");
+    char result[kStatusTextSize] = {};
+    EXPECT_EQ(AtPollKeyReport(result), 0);
+    EXPECT_GE(link.Elapsed(), 11 * (200 + 91));
+    EXPECT_LT(link.Elapsed(), 11 * (200 + 91) + 150);
+    EXPECT_EQ(log.Entries(), 0);
+}
+
 TEST(KeyReportWithoutPort, WritesAnEntry)
 {
     LogCapture log;

@@ -4,8 +4,14 @@
 #include <chrono>
 #include <cstring>
 
+#include <fstream>
+
+#include <sys/stat.h>
+
 #include "link/SerialPort.h"
+#include "link/Trace.h"
 #include "tests/support/PseudoTerminal.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -82,6 +88,24 @@ TEST_F(SerialPty, PurgeDiscardsQueuedBytes)
 TEST(SerialOpen, MissingDeviceGivesTheInvalidHandle)
 {
     EXPECT_EQ(SerialOpen("/dev/ttyNO_SUCH_PORT", kBaud), kInvalidSerialHandle);
+}
+
+// A read on a path that is not a terminal could block for ever (no read
+// time-out can be set on it), so such a path is refused with a reason.
+TEST(SerialOpen, PathsThatAreNotTerminalsAreRefusedWithAReason)
+{
+    TempWorkDir dir;
+    const std::string fifo = (dir.Path() / "fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string file = (dir.Path() / "file").string();
+    std::ofstream(file) << "AT\r\n";
+    for (const std::string& path : {fifo, file, std::string("/dev/null")}) {
+        TraceRecorder traces;
+        TraceSink* previous = InstallTraceSink(&traces);
+        EXPECT_EQ(SerialOpen(path.c_str(), kBaud), kInvalidSerialHandle) << path;
+        InstallTraceSink(previous);
+        EXPECT_EQ(traces.texts, "not a serial port: " + path + "\n");
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The single items beyond their reports: what they show and store, and the
 // operations whose flow differs from the plain read.
+#include "link/AtTransaction.h"
 #include "station/FailureMask.h"
 #include "tests/station/StationFixture.h"
 #include "tests/station/StatusEvents.h"
@@ -66,6 +67,34 @@ TEST_F(Items, StateItemsShowWhatTheUnitSaidWhenItFails)
     EXPECT_EQ(window.Text(ctl::kSimBox), "SIM not inserted");
     EXPECT_EQ(window.Text(ctl::kSdBox), "SD Filesys is not FAT32");
     EXPECT_EQ(window.Text(ctl::kChargingBox), "FAIL");
+}
+
+// An answer whose "OK" never comes fails the item, but what was extracted
+// stays in the unit's values (so a failed unit can still be stored), and the
+// boxes keep what they showed.
+TEST_F(Items, ReadsWhoseOkNeverComesKeepTheExtractedValue)
+{
+    const struct {
+        void (CRuriZudaDlg::*operation)();
+        const char* answer;
+        std::string UnitRecord::*value;
+        const char* kept;
+        int box;
+    } rows[] = {
+        {&CRuriZudaDlg::OnReadImei, "\r\n*MRD_IMEI:867400012345678\r\n", &UnitRecord::imei, "867400012345678",
+         ctl::kImeiBox},
+        {&CRuriZudaDlg::OnReadSn, "\r\n*MRD_SN:RZ26A0145871\r\n", &UnitRecord::sn, "RZ26A0145871", ctl::kSnBox},
+        {&CRuriZudaDlg::OnRssiCheck, "\r\n+CESQ: 63,0,255,0,0,45\r\n", &UnitRecord::rssi4g, "45",
+         ctl::kRssi4gBox},
+    };
+    for (const auto& row : rows) {
+        window.SetText(row.box, "OLD");
+        link.serial.Polls(0, row.answer).Silence(kAtPollLimit + 1);
+        (station.get()->*row.operation)();
+        EXPECT_EQ(station->unit.*row.value, row.kept) << row.answer;
+        EXPECT_EQ(window.Text(row.box), "OLD") << row.answer;
+        EXPECT_EQ(window.Text(ctl::kResultBox).find("Fail"), 0u) << row.answer;
+    }
 }
 
 TEST_F(Items, RssiBlanksUnmeasuredSignalsAndDecidesWithoutThem)

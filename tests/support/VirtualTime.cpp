@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/TermiosSerial.h"
+
 void VirtualClock::Sleep(int ms)
 {
     now += ms;
@@ -81,6 +83,11 @@ int ScriptedSerial::ReadScripted(unsigned char* dest, int maxCount)
 int ScriptedSerial::Read(SerialHandle, unsigned char* dest, int maxCount)
 {
     ++reads;
+    lastReadError_ = readError_;
+    if (readError_ != 0) {
+        clock_.Record("read failed");
+        return kSerialReadFailed;
+    }
     int n = 0;
     if (!script_.empty()) {
         n = ReadScripted(dest, maxCount);

@@ -18,6 +18,7 @@
 class VirtualClock final : public Clock {
 public:
     void Sleep(int ms) override;
+    int64_t NowMs() override { return now; }
     void Advance(int64_t ms) { now += ms; }
     void Record(std::string event) { events.push_back(std::move(event)); }
 
@@ -54,12 +55,16 @@ public:
     // The next `count` opens fail, later ones succeed.
     void FailOpens(int count) { failOpens_ = count; }
     void FailWrite(bool fail) { failWrite_ = fail; }
+    // Every later read fails at once with `error` (0: reads work again), as
+    // on a port whose unit was unplugged.
+    void FailReads(int error) { readError_ = error; }
 
     SerialHandle Open(const char* path, int baud) override;
     void Close(SerialHandle handle) override;
     int Purge(SerialHandle handle) override;
     int Read(SerialHandle handle, unsigned char* dest, int maxCount) override;
     int Write(SerialHandle handle, const unsigned char* bytes, int count) override;
+    int LastReadError() const override { return lastReadError_; }
 
     // Everything written, in order; one entry per write.
     std::vector<std::string> writes;
@@ -87,6 +92,8 @@ private:
     bool failOpen_ = false;
     int failOpens_ = 0;
     bool failWrite_ = false;
+    int readError_ = 0;
+    int lastReadError_ = 0;
 };
 
 // Installs a virtual clock, a scripted serial backend and a trace recorder

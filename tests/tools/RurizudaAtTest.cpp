@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 #include "tools/rurizuda-at/ToolCommands.h"
@@ -45,6 +47,8 @@ std::vector<Expectation> Walk()
         {{"read-imei"}, "result=1\nimei=867400099999999\n", 0},
         {{"write-mac", "0A1B2C3D4E5F"}, "result=1\n", 0},
         {{"read-mac"}, "result=1\nmac=0A-1B-2C-3D-4E-5F\n", 0},
+        {{"write-sn", "--", "-RZ2026B0001"}, "result=1\n", 0},
+        {{"read-sn"}, "result=1\nsn=-RZ2026B0001\n", 0},
         {{"write-sn", "RZ2026B0002"}, "result=1\n", 0},
         {{"read-sn"}, "result=1\nsn=RZ2026B0002\n", 0},
         {{"write-usb-mode", "2"}, "result=1\n", 0},
@@ -100,6 +104,10 @@ TEST(RurizudaAt, UsageErrorsAndUnopenablePortExitWithTwo)
     EXPECT_EQ(missing.out, "");
     // The failed open is a failure point of the AT module.
     EXPECT_NE(ReadFileText(dir.Path() / "writelog.txt").find("Atcmd.cpp,LINE:"), std::string::npos);
+    // A fifo is no serial port: refused at once instead of blocking in a read.
+    const std::string fifo = (dir.Path() / "fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(RunProgram({RURIZUDA_AT_PROGRAM, "--port", fifo, "read-imei"}).status, 2);
 }
 
 TEST(RurizudaAt, HelpListsEveryCommand)

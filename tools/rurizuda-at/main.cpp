@@ -18,7 +18,7 @@ constexpr int kExitUsage = 2;
 void PrintHelp(std::FILE* out)
 {
     std::fprintf(out,
-                 "Usage: rurizuda-at --port PATH COMMAND [VALUE]\n"
+                 "Usage: rurizuda-at --port PATH [--] COMMAND [VALUE]\n"
                  "\n"
                  "Runs one device command on the unit's AT port PATH (for example /dev/ttyACM0,\n"
                  "or the path printed by rurizuda-unit-sim) with the station's exact timing.\n"
@@ -26,6 +26,7 @@ void PrintHelp(std::FILE* out)
                  "command (bytes outside printable ASCII as \\xNN). Failure entries go to\n"
                  "writelog.txt in the current directory, traces to standard error.\n"
                  "\n"
+                 "\"--\" ends the options, for a VALUE that begins with '-'.\n"
                  "Exit status: 0 result 1, 1 result 0, 2 usage error or port not opened.\n"
                  "\n"
                  "Commands:\n");
@@ -49,13 +50,17 @@ int main(int argc, char** argv)
 {
     std::string port;
     std::vector<std::string> words;
+    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
+        if (optionsEnded) {
+            words.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;  // what follows are words, even when they begin with '-'
+        } else if (arg == "--help" || arg == "-h") {
             PrintHelp(stdout);
             return 0;
-        }
-        if (arg == "--port") {
+        } else if (arg == "--port") {
             if (i + 1 >= argc)
                 return UsageError("--port needs a PATH");
             port = argv[++i];
@@ -90,7 +95,7 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
     if (!AtOpen(port.c_str())) {
-        std::fprintf(stderr, "rurizuda-at: cannot open the port %s (missing, not permitted, or in use)\n",
+        std::fprintf(stderr, "rurizuda-at: cannot open the port %s (missing, not a serial port, not permitted, or in use)\n",
                      port.c_str());
         LogClose();
         return kExitUsage;
