@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <source_location>
 #include <string>
 
 #include "atcmd/Extract.h"
@@ -47,11 +46,14 @@ bool IsFailurePoint(AtOutcome outcome)
 // The USB-mode commands report only to the trace channel.
 enum class Logging { FailureEntries, TraceOnly };
 
-int Finish(AtOutcome outcome, Logging logging = Logging::FailureEntries,
-           std::source_location where = std::source_location::current())
+// `file` and `line` default to the caller's place (builtins that gcc and
+// clang both have; not every compiler the project builds with has
+// std::source_location).
+int Finish(AtOutcome outcome, Logging logging = Logging::FailureEntries, const char* file = __builtin_FILE(),
+           int line = __builtin_LINE())
 {
     if (logging == Logging::FailureEntries && IsFailurePoint(outcome))
-        LogFailPoint(where.file_name(), static_cast<int>(where.line()));
+        LogFailPoint(file, line);
     return AtResult(outcome);
 }
 
@@ -312,12 +314,13 @@ bool Fits(const char* what, const char* value, int max)
 }
 
 // The failure entry names the line of the command that called this.
-int RunWrite(const WriteRow& row, const char* what, const char* value,
-             std::source_location where = std::source_location::current())
+int RunWrite(const WriteRow& row, const char* what, const char* value, const char* file = __builtin_FILE(),
+             int line = __builtin_LINE())
 {
     if (!Fits(what, value, row.maxValue))
-        return Finish(AtOutcome::Refused, Logging::FailureEntries, where);
-    return Finish(RunTwoStepWrite(row.steps, std::string(row.secondPrefix) + value), Logging::FailureEntries, where);
+        return Finish(AtOutcome::Refused, Logging::FailureEntries, file, line);
+    const AtOutcome outcome = RunTwoStepWrite(row.steps, std::string(row.secondPrefix) + value);
+    return Finish(outcome, Logging::FailureEntries, file, line);
 }
 
 void PutText(char* out, const char* text)

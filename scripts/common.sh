@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev
   umockdev libumockdev-dev
   fonts-wqy-zenhei
+  clang libclang-rt-14-dev
 )
 
 # Installs the packages that are missing (through sudo unless root).

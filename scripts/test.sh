@@ -17,6 +17,8 @@ fi
 
 install_packages
 build "$dir" "${options[@]}"
+# The parsers under libFuzzer, a few seconds each, from their seed corpora.
+[ "${1:-}" = "--sanitize" ] || bash "$ROOT/scripts/fuzz.sh" 5
 export QT_QPA_PLATFORM=offscreen
 cd "$dir"
 ctest --output-on-failure --no-tests=error -j2 --timeout 300
