@@ -3,6 +3,7 @@
 // profile shipped with the station.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <set>
 #include <string>
 
@@ -42,6 +43,37 @@ TEST(StationProfileLoad, AbsentFileGivesAnEmptyProfile)
     });
     EXPECT_EQ(profile.delaySeconds, 0);
     EXPECT_EQ(profile.path, missing.string());
+}
+
+// Whatever lies in workstation.ini, loading ends with a profile: keys outside
+// any section count for nothing, and no value carries a line break.
+TEST(StationProfileLoad, HostileFilesStillGiveAProfile)
+{
+    std::mt19937 random(20261207);
+    std::string noise(64 * 1024, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    const struct {
+        const char* name;
+        std::string text;
+        bool empty;
+    } rows[] = {
+        {"without sections", "READVER=YES\nTESTLED=YES\nDELAYTIME_BEFORE_RESET_OR_RESTORE=5\n", true},
+        {"only NULs", std::string(4096, '\0'), true},
+        {"random bytes", noise, false},
+        {"random bytes behind a header", "[Station]\nREADVER=" + noise, false},
+    };
+    for (const auto& row : rows) {
+        const StationProfile profile = Load(row.text);
+        EXPECT_GE(profile.delaySeconds, 0) << row.name;
+        EXPECT_LE(profile.delaySeconds, 3600) << row.name;
+        ForEachField(profile, [&](std::string_view section, std::string_view key, const std::string& text) {
+            EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos) << row.name << ' ' << section << ' ' << key;
+            if (row.empty) {
+                EXPECT_EQ(text, "") << row.name << ' ' << section << ' ' << key;
+            }
+        });
+    }
 }
 
 TEST(StationProfileLoad, SwitchIsOnOnlyForExactYes)
