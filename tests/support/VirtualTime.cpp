@@ -1,6 +1,7 @@
 #include "tests/support/VirtualTime.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -37,10 +38,31 @@ ScriptedSerial& ScriptedSerial::Silence(int emptyPolls)
     return *this;
 }
 
+bool ScriptedSerial::CountCall()
+{
+    ++calls;
+    if (untilUnplugged_ > 0)
+        --untilUnplugged_;
+    if (untilUnplugged_ != 0)
+        return false;
+    readError_ = EIO;
+    return true;
+}
+
+void ScriptedSerial::Replug()
+{
+    untilUnplugged_ = -1;
+    readError_ = 0;
+    arrivals_.clear();
+    script_.clear();
+}
+
 SerialHandle ScriptedSerial::Open(const char* path, int baud)
 {
     ++opens;
     clock_.Record(std::string("open ") + path + " " + std::to_string(baud));
+    if (CountCall())
+        return kInvalidSerialHandle;
     if (failOpens_ > 0) {
         --failOpens_;
         return kInvalidSerialHandle;
@@ -57,6 +79,8 @@ void ScriptedSerial::Close(SerialHandle)
 int ScriptedSerial::Purge(SerialHandle)
 {
     clock_.Record("purge");
+    if (CountCall())
+        return 0;
     while (!arrivals_.empty() && arrivals_.front().at <= clock_.now)
         arrivals_.pop_front();
     return 1;
@@ -83,6 +107,7 @@ int ScriptedSerial::ReadScripted(unsigned char* dest, int maxCount)
 int ScriptedSerial::Read(SerialHandle, unsigned char* dest, int maxCount)
 {
     ++reads;
+    CountCall();
     lastReadError_ = readError_;
     if (readError_ != 0) {
         clock_.Record("read failed");
@@ -116,7 +141,7 @@ int ScriptedSerial::Read(SerialHandle, unsigned char* dest, int maxCount)
 int ScriptedSerial::Write(SerialHandle, const unsigned char* bytes, int count)
 {
     std::string written(reinterpret_cast<const char*>(bytes), static_cast<size_t>(count));
-    if (failWrite_) {
+    if (CountCall() || failWrite_) {
         clock_.Record("write failed " + Escape(written));
         return 0;
     }

@@ -58,6 +58,12 @@ public:
     // Every later read fails at once with `error` (0: reads work again), as
     // on a port whose unit was unplugged.
     void FailReads(int error) { readError_ = error; }
+    // The unit is unplugged once `calls` more opens, purges, reads and writes
+    // have passed: from then on opens, purges and writes fail and reads fail
+    // with EIO, until Replug.
+    void UnplugAfter(int calls) { untilUnplugged_ = calls; }
+    void Replug();
+    bool Unplugged() const { return untilUnplugged_ == 0; }
 
     SerialHandle Open(const char* path, int baud) override;
     void Close(SerialHandle handle) override;
@@ -72,6 +78,7 @@ public:
     int closes = 0;
     int reads = 0;
     int emptyReads = 0;
+    int calls = 0;  // opens, purges, reads and writes
 
 private:
     struct Arrival {
@@ -94,6 +101,9 @@ private:
     bool failWrite_ = false;
     int readError_ = 0;
     int lastReadError_ = 0;
+    int untilUnplugged_ = -1;  // -1: never
+    // Counts one call towards the unplugging; true once unplugged.
+    bool CountCall();
 };
 
 // Installs a virtual clock, a scripted serial backend and a trace recorder
