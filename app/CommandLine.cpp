@@ -7,6 +7,8 @@ namespace {
 constexpr std::string_view kPortOption = "--port";
 constexpr std::string_view kScreenshotOption = "--screenshot";
 constexpr std::string_view kHelpOption = "--help";
+// The writing station: shows the identity-write group.
+constexpr std::string_view kEngineeringOption = "--engineering";
 
 // The value of `option` at args[i], given as "--option VALUE" (advancing i)
 // or "--option=VALUE". False when args[i] is not this option.
@@ -41,6 +43,8 @@ CommandLine ParseCommandLine(std::span<const std::string> args)
             line.help = true;
         } else if (TakeValue(args, i, kPortOption, line.options.fixedPort, line.error)) {
         } else if (TakeValue(args, i, kScreenshotOption, line.screenshotPath, line.error)) {
+        } else if (args[i] == kEngineeringOption) {
+            line.options.engineering = true;
         } else {
             line.error = "unknown argument: " + args[i];
         }

@@ -62,6 +62,15 @@ constexpr int kWriteStep = 14;
 constexpr int kWriteLabelW = 66;
 constexpr int kWriteEditX = 650;
 constexpr int kWriteButtonsY = 180;
+// The write options: a block of two columns below the failure labels.
+constexpr int kOptionsX = 502;
+constexpr int kFirstOptionY = 309;
+constexpr int kOptionStep = 13;
+constexpr int kOptionColumnStep = 130;
+constexpr int kOptionLabelW = 98;
+constexpr int kOptionEditW = 28;
+constexpr int kMacFirst8LabelW = 84;
+constexpr int kMacFirst8EditW = kRightEnd - (kOptionsX + kOptionColumnStep + kMacFirst8LabelW + 2);
 
 // One-key item and failure labels: five columns across middle and right.
 constexpr int kGridColumns = 5;
@@ -153,9 +162,9 @@ constexpr ControlTemplate PostTestEdit(int id, int row)
 }
 
 // The identity-write group is built hidden and never shown.
-constexpr ControlTemplate WriteLabel(int row, const char* caption)
+constexpr ControlTemplate WriteLabel(int id, int row, const char* caption)
 {
-    return {0, K::Label, caption, {kRightX, kFirstWriteY + row * kWriteStep + 2, kWriteLabelW, kLabelH}, false};
+    return {id, K::Label, caption, {kRightX, kFirstWriteY + row * kWriteStep + 2, kWriteLabelW, kLabelH}, false};
 }
 
 constexpr ControlTemplate WriteEdit(int id, int row, int maxLength)
@@ -167,6 +176,21 @@ constexpr ControlTemplate WriteEdit(int id, int row, int maxLength)
 constexpr ControlTemplate WriteButton(int id, const char* caption, int row, int x, int w)
 {
     return {id, K::Button, caption, {x, kWriteButtonsY + row * kWriteStep, w, kEditH}, false};
+}
+
+// A write option as configured: its label and its read-only value, at `row`
+// of `column`; `labelW` leaves room for a longer value.
+constexpr ControlTemplate OptionLabel(int id, int row, int column, const char* caption, int labelW = kOptionLabelW)
+{
+    return {id, K::Label, caption,
+            {kOptionsX + column * kOptionColumnStep, kFirstOptionY + row * kOptionStep + 2, labelW, kLabelH}, false};
+}
+
+constexpr ControlTemplate OptionEdit(int id, int row, int column, int labelW = kOptionLabelW, int editW = kOptionEditW)
+{
+    return {id, K::ReferenceEdit, "",
+            {kOptionsX + column * kOptionColumnStep + labelW + 2, kFirstOptionY + row * kOptionStep, editW, kEditH},
+            false, false};
 }
 
 // Position `index` of a five-column grid of labels starting at `firstY`.
@@ -357,17 +381,30 @@ constexpr ControlTemplate kTemplate[] = {
     PostTestEdit(ctl::kRefDelayAfterTest, 2),
 
     // Identity-write group (hidden).
-    WriteLabel(0, "WRITE IMEI："),
+    WriteLabel(ctl::kWriteImeiLabel, 0, "WRITE IMEI："),
     WriteEdit(ctl::kWriteImeiEdit, 0, kImeiMaxLength),
-    WriteLabel(1, "WRITE MAC："),
+    WriteLabel(ctl::kWriteMacLabel, 1, "WRITE MAC："),
     WriteEdit(ctl::kWriteMacEdit, 1, kMacMaxLength),
-    WriteLabel(2, "WRITE SN："),
+    WriteLabel(ctl::kWriteSnLabel, 2, "WRITE SN："),
     WriteEdit(ctl::kWriteSnEdit, 2, kSnMaxLength),
     WriteButton(ctl::kWriteImei, "WRITE IMEI", 0, kRightX, 58),
     WriteButton(ctl::kWriteMac, "WRITE MAC", 0, 642, 58),
     WriteButton(ctl::kWriteSn, "WRITE SN", 0, 704, kRightEnd - 704),
     WriteButton(ctl::kWriteMacImei, "WRITE MACIMEI", 1, kRightX, 88),
     WriteButton(ctl::kWriteSnMacImei, "WRITE SNMACIMEI", 1, 672, kRightEnd - 672),
+    {ctl::kWriteNoLabel, K::GroupLabel, "WRITE NO", {kOptionsX, kFirstOptionY + 2, 60, kLabelH}, false},
+    OptionLabel(ctl::kMacFirst8Label, 0, 1, "MAC FIRST 8 bytes：", kMacFirst8LabelW),
+    OptionEdit(ctl::kMacFirst8Box, 0, 1, kMacFirst8LabelW, kMacFirst8EditW),
+    OptionLabel(ctl::kWriteSnAndMacLabel, 1, 0, "WRITE SN and MAC："),
+    OptionEdit(ctl::kWriteSnAndMacBox, 1, 0),
+    OptionLabel(ctl::kReadAfterWriteSnLabel, 1, 1, "READ AFTER WRITE SN："),
+    OptionEdit(ctl::kReadAfterWriteSnBox, 1, 1),
+    OptionLabel(ctl::kClearAfterWriteSnLabel, 2, 0, "CLEAR AFTER WRITE SN："),
+    OptionEdit(ctl::kClearAfterWriteSnBox, 2, 0),
+    OptionLabel(ctl::kClearAfterWriteMacLabel, 2, 1, "CLEAR AFTER WRITE MAC："),
+    OptionEdit(ctl::kClearAfterWriteMacBox, 2, 1),
+    OptionLabel(ctl::kClearAfterWriteImeiLabel, 3, 0, "CLEAR AFTER WRITE IMEI："),
+    OptionEdit(ctl::kClearAfterWriteImeiBox, 3, 0),
 
     // One-key item labels, shown when their one-key switch is on.
     ItemLabel(ctl::kItemReadVer, 0, "READVER"),

@@ -55,7 +55,9 @@ int main(int argc, char* argv[])
     if (line.help) {
         std::printf("%s\n"
                     "  --port PATH          list PATH as the unit's port instead of searching by USB identity\n"
-                    "  --screenshot FILE    save a picture of the started window as PNG and end\n",
+                    "  --screenshot FILE    save a picture of the started window as PNG and end\n"
+                    "  --engineering        writing station: show the identity writes (IMEI, MAC, SN)\n"
+                    "                       that number a series of units\n",
                     kUsage);
         return EXIT_SUCCESS;
     }

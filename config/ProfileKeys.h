@@ -25,11 +25,13 @@ inline constexpr std::string_view kStationName = "Station";
 inline constexpr std::string_view kOnekeyName = "Onekey";
 inline constexpr std::string_view kReadFromDbName = "ReadFromDB";
 inline constexpr std::string_view kLockPnName = "LockPN";
+inline constexpr std::string_view kWriteOptionsName = "WriteOptions";
 
 using Station = StationProfile::StationSection;
 using Onekey = StationProfile::OnekeySection;
 using ReadFromDb = StationProfile::ReadFromDbSection;
 using LockPn = StationProfile::LockPnSection;
+using WriteOptions = StationProfile::WriteOptionsSection;
 
 inline constexpr auto kStation = std::to_array<ProfileKey<Station>>({
     {"READVER", 10, &Station::readVer},
@@ -121,11 +123,21 @@ inline constexpr auto kLockPn = std::to_array<ProfileKey<LockPn>>({
     {"LOCKCODE_FROMIMEI_ENABLE", 10, &LockPn::lockCodeFromImeiEnable},
 });
 
+inline constexpr auto kWriteOptions = std::to_array<ProfileKey<WriteOptions>>({
+    {"CLEAR_AFTER_WRITE_IMEI", 10, &WriteOptions::clearAfterWriteImei},
+    {"CLEAR_AFTER_WRITE_MAC", 10, &WriteOptions::clearAfterWriteMac},
+    {"CLEAR_AFTER_WRITE_SN", 10, &WriteOptions::clearAfterWriteSn},
+    {"WRITE_SN_AND_MAC", 10, &WriteOptions::writeSnAndMac},
+    {"MAC_FIRST_8_BYTES", 9, &WriteOptions::macFirst8Bytes},
+    {"READ_AFTER_WRITE_SN", 10, &WriteOptions::readAfterWriteSn},
+});
+
 // Every text field of a section has a row: a field added to StationProfile
 // without a row here would silently never be read.
 static_assert(sizeof(Station) == kStation.size() * sizeof(std::string));
 static_assert(sizeof(Onekey) == kOnekey.size() * sizeof(std::string));
 static_assert(sizeof(ReadFromDb) == kReadFromDb.size() * sizeof(std::string));
 static_assert(sizeof(LockPn) == kLockPn.size() * sizeof(std::string));
+static_assert(sizeof(WriteOptions) == kWriteOptions.size() * sizeof(std::string));
 
 } // namespace profile_keys

@@ -35,6 +35,7 @@ StationProfile LoadStationProfileFile(const std::filesystem::path& file)
     ReadSection(ini, profile_keys::kOnekeyName, profile_keys::kOnekey, profile.onekey);
     ReadSection(ini, profile_keys::kReadFromDbName, profile_keys::kReadFromDb, profile.readFromDb);
     ReadSection(ini, profile_keys::kLockPnName, profile_keys::kLockPn, profile.lockPn);
+    ReadSection(ini, profile_keys::kWriteOptionsName, profile_keys::kWriteOptions, profile.writeOptions);
     profile.delaySeconds = ParseDelaySeconds(profile.onekey.delayTimeBeforeResetOrRestore);
     return profile;
 }

@@ -107,10 +107,22 @@ struct StationProfile {
         std::string lockCodeFromImeiEnable;
     };
 
+    // [WriteOptions]: how the identity writes of the writing station end.
+    // All off unless set; see the example profile.
+    struct WriteOptionsSection {
+        std::string clearAfterWriteImei;  // empty the IMEI input instead of advancing it
+        std::string clearAfterWriteMac;   // empty the MAC input instead of advancing it
+        std::string clearAfterWriteSn;    // empty the SN input after the write
+        std::string writeSnAndMac;        // after the SN, write macFirst8Bytes + the SN's last four
+        std::string macFirst8Bytes;       // the MAC's first eight characters for writeSnAndMac
+        std::string readAfterWriteSn;     // after the SN write, read SN and MAC back
+    };
+
     StationSection station;
     OnekeySection onekey;
     ReadFromDbSection readFromDb;
     LockPnSection lockPn;
+    WriteOptionsSection writeOptions;
 
     // onekey.delayTimeBeforeResetOrRestore as a number (ParseDelaySeconds).
     int delaySeconds = 0;
@@ -124,6 +136,6 @@ inline constexpr const char* kStationProfileFileName = "workstation.ini";
 // current directory cannot be determined, the bare file name.
 std::filesystem::path StationProfilePath();
 
-// Reads every key of the four sections from `file`. A missing file is not an
+// Reads every key of the five sections from `file`. A missing file is not an
 // error: it gives the empty profile (every switch off, delaySeconds 0).
 StationProfile LoadStationProfileFile(const std::filesystem::path& file);

@@ -23,6 +23,9 @@ struct StationOptions {
     // system's (libudev, /dev). Not owned.
     DeviceSource* devices = nullptr;
     PortProbe* probe = nullptr;
+    // The writing station: the identity-write group is shown. The test
+    // station keeps it hidden.
+    bool engineering = false;
 };
 
 // Texts of the edit controls the operations read, as last copied from the
@@ -125,6 +128,20 @@ public:
     void OnExitMaintenance();
     void OnCheckDate();
 
+    // Identity writes of the writing station: no failure bit is set.
+    void OnWriteImei();
+    void OnWriteMac();
+    void OnWriteSn();
+    void OnWriteMacImei();    // SN read, MAC and IMEI write, both read back
+    void OnWriteSnMacImei();
+    // The write steps: 1 written, 0 refused or failed. IMEI and MAC advance
+    // their input box to the next value of the series.
+    int WriteImeiStep();
+    int WriteMacStep();
+    int WriteSnStep();  // with the SN's write options
+    // Shows the write options in the group, and the group on the writing station.
+    void ShowIdentityWriteGroup();
+
     // Test items of the single-item operations: 1 success, 0 failure.
     int ImeiItem();
     int VersionItem();
@@ -174,6 +191,10 @@ public:
     ScannedValues scanned;
     CheckOutcomes checks;
     BoundTexts bound;
+    // The values last sent by the write steps.
+    std::string writtenImei;
+    std::string writtenMac;  // 12 upper-case hex digits
+    std::string writtenSn;
 
 private:
     void RegisterCommands();
@@ -191,6 +212,12 @@ private:
     int ReadState(std::string UnitRecord::*value, int (*read)(char*), int box, size_t shown);
     void Warn(const std::string& text);
     void RegisterItemCommands();
+    void RegisterWriteCommands();
+    // Normalises a MAC text to its 12 digits and writes it; 0 with a warning
+    // when it is too short or does not hold 12 hex digits.
+    int WriteMacText(const std::string& text);
+    // A step of a combined write: 1 when it succeeded, else its failure report.
+    int Step(int result, const char* failure);
     int RunIdentityCheck(const IdentityCheckRow& check);
     // A USB-mode write, then the USB-mode read as an operation of its own.
     // `reportBox`, when not 0, repeats the write's report.

@@ -159,6 +159,32 @@ inline constexpr int kWriteSnMacImei = 9;
 inline constexpr int kWriteImei = 3;
 inline constexpr int kWriteMac = 5;
 inline constexpr int kWriteSn = 8;
+inline constexpr int kWriteNoLabel = 1082;
+inline constexpr int kWriteImeiLabel = 1083;
+inline constexpr int kWriteMacLabel = 1084;
+inline constexpr int kWriteSnLabel = 1085;
+// The write options as configured, shown read-only.
+inline constexpr int kMacFirst8Box = 1074;
+inline constexpr int kWriteSnAndMacBox = 1075;
+inline constexpr int kReadAfterWriteSnBox = 1076;
+inline constexpr int kClearAfterWriteSnBox = 1077;
+inline constexpr int kClearAfterWriteMacBox = 1078;
+inline constexpr int kClearAfterWriteImeiBox = 1079;
+inline constexpr int kMacFirst8Label = 1087;
+inline constexpr int kWriteSnAndMacLabel = 1088;
+inline constexpr int kReadAfterWriteSnLabel = 1089;
+inline constexpr int kClearAfterWriteSnLabel = 1090;
+inline constexpr int kClearAfterWriteMacLabel = 1091;
+inline constexpr int kClearAfterWriteImeiLabel = 1092;
+// Every control of the group: hidden on the test station, shown on the
+// writing station.
+inline constexpr int kIdentityWriteGroup[] = {
+    kWriteNoLabel, kWriteImeiLabel, kWriteImeiEdit, kWriteMacLabel, kWriteMacEdit, kWriteSnLabel, kWriteSnEdit,
+    kWriteImei, kWriteMac, kWriteSn, kWriteMacImei, kWriteSnMacImei,
+    kMacFirst8Label, kMacFirst8Box, kWriteSnAndMacLabel, kWriteSnAndMacBox, kReadAfterWriteSnLabel,
+    kReadAfterWriteSnBox, kClearAfterWriteSnLabel, kClearAfterWriteSnBox, kClearAfterWriteMacLabel,
+    kClearAfterWriteMacBox, kClearAfterWriteImeiLabel, kClearAfterWriteImeiBox,
+};
 
 // Bottom rows.
 inline constexpr int kTestFinish = 1021;

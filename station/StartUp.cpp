@@ -31,6 +31,7 @@ void CRuriZudaDlg::RegisterCommands()
         {ctl::kRefreshCom, [this] { OnRefreshCom(); }},
     };
     RegisterItemCommands();
+    RegisterWriteCommands();
 }
 
 void CRuriZudaDlg::OnCommand(int controlId)
@@ -68,6 +69,7 @@ void CRuriZudaDlg::OnInitDialog()
         ListFixedPort();
     LoadStationProfile();
     ApplyStationProfile();
+    ShowIdentityWriteGroup();
     if (options_.fixedPort.empty())
         RegisterPortNotification();
 }

@@ -30,6 +30,16 @@ TEST(CommandLine, MissingValuesAndUnknownArgumentsAreUsageErrors)
     EXPECT_NE(Parse({"--portal", "x"}).error, "");
     EXPECT_NE(Parse({"ttyACM0"}).error, "");
     EXPECT_NE(Parse({"--help", "-x"}).error, "");
+    EXPECT_NE(Parse({"--engineering=yes"}).error, "");
+}
+
+TEST(CommandLine, EngineeringIsASwitchOffByDefault)
+{
+    EXPECT_FALSE(Parse({"--port", "/dev/pts/4"}).options.engineering);
+    const CommandLine line = Parse({"--engineering", "--port", "/dev/pts/4"});
+    EXPECT_EQ(line.error, "");
+    EXPECT_TRUE(line.options.engineering);
+    EXPECT_EQ(line.options.fixedPort, "/dev/pts/4");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "ModalWatcher.h"
 #include "StationFixture.h"
+#include "app/CommandLine.h"
 #include "link/StationLog.h"
 #include "station/ControlIds.h"
 #include "station/FailureMask.h"
@@ -36,11 +37,13 @@ protected:
     {
         port_ = simulator_.ReadLine(5000);
         ASSERT_FALSE(port_.empty());
-        WriteProfile(ExampleProfile());
+        WriteProfile(profile_.empty() ? ExampleProfile() : profile_);
         window_ = std::make_unique<QtStationWindow>();
-        StationOptions options;
-        options.fixedPort = port_;
-        controller_ = std::make_unique<CRuriZudaDlg>(*window_, options);
+        std::vector<std::string> args {"--port", port_};
+        args.insert(args.end(), extraArgs_.begin(), extraArgs_.end());
+        const CommandLine line = ParseCommandLine(args);
+        ASSERT_EQ(line.error, "");
+        controller_ = std::make_unique<CRuriZudaDlg>(*window_, line.options);
         window_->Attach(*controller_);
         controller_->OnInitDialog();
         window_->show();
@@ -62,6 +65,17 @@ protected:
     }
 
     std::string Text(int id) const { return window_->Text(id); }
+
+    void Click(int button)
+    {
+        auto* widget = qobject_cast<QPushButton*>(window_->Control(button));
+        ASSERT_NE(widget, nullptr);
+        ASSERT_TRUE(widget->isVisible() && widget->isEnabled()) << button;
+        QTest::mouseClick(widget, Qt::LeftButton);
+    }
+
+    std::string profile_;                  // "" = the example profile
+    std::vector<std::string> extraArgs_;   // after --port
 
     ChildProcess simulator_ {{UNIT_SIM_PROGRAM}};
     std::string port_;
@@ -148,6 +162,49 @@ TEST_F(WindowAgainstSimulator, OperatorDrivesModesLightsJudgementsAndTheKeyTest)
 
     QTest::mouseClick(window_->Control(ctl::kPowerOff), Qt::LeftButton);
     EXPECT_TRUE(boxes.SeenWindows().empty());
+}
+
+// The writing station: rurizuda --engineering numbering three units in a row.
+class WritingStation : public WindowAgainstSimulator {
+protected:
+    WritingStation()
+    {
+        profile_ = "[Station]\nREADIMEI=YES\nREADMAC=YES\nREADSN=YES\n";
+        extraArgs_ = {"--engineering"};
+    }
+};
+
+TEST_F(WritingStation, WritesASeriesOfThreeUnitsWithTheBoxesAdvancing)
+{
+    Type(ctl::kWriteImeiEdit, "86740001234567");
+    Type(ctl::kWriteMacEdit, "a4:5e:60:c1:22:fe");
+    struct Unit {
+        const char* sn;
+        const char* imei;  // with its check digit
+        const char* mac;   // as the unit reports it
+    };
+    const Unit series[] = {
+        {"RZ26A0146001", "867400012345678", "A4-5E-60-C1-22-FE"},
+        {"RZ26A0146002", "867400012345686", "A4-5E-60-C1-22-FF"},
+        {"RZ26A0146003", "867400012345694", "A4-5E-60-C1-23-00"},
+    };
+    ModalWatcher boxes;
+    for (const Unit& unit : series) {
+        Type(ctl::kWriteSnEdit, unit.sn);
+        Click(ctl::kWriteSnMacImei);
+        EXPECT_EQ(Text(ctl::kResultBox), "Write SN and MAC and IMEI successfully!") << unit.sn;
+        // The unit keeps what was written.
+        Click(ctl::kReadImei);
+        Click(ctl::kReadMac);
+        Click(ctl::kReadSn);
+        EXPECT_EQ(Text(ctl::kImeiBox), unit.imei);
+        EXPECT_EQ(Text(ctl::kMacBox), unit.mac);
+        EXPECT_EQ(Text(ctl::kSnBox), unit.sn);
+    }
+    EXPECT_EQ(Text(ctl::kWriteImeiEdit), "86740001234570");
+    EXPECT_EQ(Text(ctl::kWriteMacEdit), "A4:5E:60:C1:23:01");
+    EXPECT_TRUE(boxes.SeenWindows().empty());
+    EXPECT_EQ(controller_->FailureMask, 0u);
 }
 
 }  // namespace

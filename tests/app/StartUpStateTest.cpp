@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "StationFixture.h"
+#include "app/CommandLine.h"
 #include "station/ControlIds.h"
 #include "station/ProfileRules.h"
 
@@ -68,6 +69,8 @@ TEST_F(NoProfile, ControlsBuiltHiddenStayHiddenAndThePortListIsDisabled)
 {
     for (int id : kHiddenAtStart)
         EXPECT_FALSE(window_->IsVisible(id)) << id;
+    for (int id : ctl::kIdentityWriteGroup)
+        EXPECT_FALSE(window_->IsVisible(id)) << id;
     EXPECT_TRUE(window_->IsVisible(ctl::kEnterMaintenance));
     EXPECT_FALSE(window_->IsEnabled(ctl::kPortList));
     EXPECT_FALSE(window_->IsEnabled(ctl::kRefMacNo));
@@ -89,6 +92,26 @@ TEST_F(NoProfile, CaptionsAreExact)
     for (const QLabel* label : window_->findChildren<QLabel*>())
         heading |= label->text() == QStringLiteral("ONEKEY TEST FAILURE ITEM：");
     EXPECT_TRUE(heading);
+}
+
+class EngineeringStart : public StationFixture {
+protected:
+    void SetUp() override
+    {
+        profile_ = "[WriteOptions]\nWRITE_SN_AND_MAC=YES\n";
+        const std::vector<std::string> args {"--engineering"};
+        options_ = ParseCommandLine(args).options;
+        StationFixture::SetUp();
+    }
+};
+
+TEST_F(EngineeringStart, ShowsTheIdentityWriteGroupWithItsOptionsReadOnly)
+{
+    for (int id : ctl::kIdentityWriteGroup)
+        EXPECT_TRUE(window_->IsVisible(id)) << id;
+    EXPECT_EQ(window_->Text(ctl::kWriteSnAndMacBox), "YES");
+    EXPECT_FALSE(window_->IsEnabled(ctl::kWriteSnAndMacBox));
+    EXPECT_TRUE(window_->IsEnabled(ctl::kWriteSnMacImei));
 }
 
 class LinuxUsbModeOff : public StationFixture {

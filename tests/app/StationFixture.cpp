@@ -16,7 +16,7 @@ void StationFixture::SetUp()
     if (!profile_.empty())
         WriteProfile(profile_);
     window_ = std::make_unique<QtStationWindow>();
-    controller_ = std::make_unique<CRuriZudaDlg>(*window_);
+    controller_ = std::make_unique<CRuriZudaDlg>(*window_, options_);
     window_->Attach(*controller_);
     controller_->OnInitDialog();
 }

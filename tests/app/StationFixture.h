@@ -31,6 +31,7 @@ protected:
     }
 
     std::string profile_;  // "" = no workstation.ini
+    StationOptions options_;
     TempWorkDir dir_;
     std::unique_ptr<QtStationWindow> window_;
     std::unique_ptr<CRuriZudaDlg> controller_;

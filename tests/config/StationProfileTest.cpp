@@ -32,6 +32,8 @@ void ForEachField(const StationProfile& profile, Check check)
         check(kReadFromDbName, key.name, profile.readFromDb.*key.field);
     for (const auto& key : kLockPn)
         check(kLockPnName, key.name, profile.lockPn.*key.field);
+    for (const auto& key : kWriteOptions)
+        check(kWriteOptionsName, key.name, profile.writeOptions.*key.field);
 }
 
 TEST(StationProfileLoad, AbsentFileGivesAnEmptyProfile)
@@ -108,11 +110,13 @@ TEST(StationProfileLoad, ValuesAreCutToTheirKeysBuffer)
 TEST(StationProfileLoad, SectionAndKeyNamesMatchInAnyLetterCase)
 {
     const StationProfile profile = Load("[STATION]\nreadver=YES\n[onekey]\nReadVer=YES\n[readfromdb]\n"
-                                        "read_db_table_name=T\n[LOCKPN]\nLockPnCode=42\n");
+                                        "read_db_table_name=T\n[LOCKPN]\nLockPnCode=42\n"
+                                        "[writeoptions]\nclear_after_write_sn=YES\n");
     EXPECT_EQ(profile.station.readVer, "YES");
     EXPECT_EQ(profile.onekey.readVer, "YES");
     EXPECT_EQ(profile.readFromDb.readDbTableName, "T");
     EXPECT_EQ(profile.lockPn.lockPnCode, "42");
+    EXPECT_EQ(profile.writeOptions.clearAfterWriteSn, "YES");
 }
 
 TEST(StationProfileLoad, SameKeyInTwoSectionsGivesIndependentFields)
@@ -164,6 +168,7 @@ TEST(StationProfileKeys, EachSectionNamesDistinctKeysAndFields)
     checkTable(profile_keys::kOnekey);
     checkTable(profile_keys::kReadFromDb);
     checkTable(profile_keys::kLockPn);
+    checkTable(profile_keys::kWriteOptions);
 }
 
 TEST(ExampleProfile, LoadsWithEveryKeySet)
@@ -185,6 +190,13 @@ TEST(ExampleProfile, LoadsWithEveryKeySet)
     EXPECT_EQ(profile.readFromDb.readDbFileName, "lookup.mdb");
     EXPECT_EQ(profile.lockPn.lockPnCode, "12345678");
     EXPECT_EQ(profile.lockPn.lockCodeFromImeiEnable, "NO");
+    // The writing station's options are documented but all off.
+    for (const auto& key : profile_keys::kWriteOptions) {
+        if (key.name != "MAC_FIRST_8_BYTES") {
+            EXPECT_FALSE(IsOn(profile.writeOptions.*key.field)) << key.name;
+        }
+    }
+    EXPECT_EQ(profile.writeOptions.macFirst8Bytes.size(), 8u);
 }
 
 } // namespace
