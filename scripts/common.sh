@@ -11,6 +11,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev
   umockdev libumockdev-dev
   fonts-wqy-zenhei
+  nlohmann-json3-dev
+  python3 chromium
 )
 
 # Installs the packages that are missing (through sudo unless root).
