@@ -2,8 +2,12 @@
 // yield text, and refused command lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+
 #include <nlohmann/json.hpp>
 
+#include "records/UnitJournal.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/tools/ReportFixture.h"
@@ -78,6 +82,38 @@ TEST(ReportProgram, YieldPrintsTheFiguresAndWritesThePage)
     EXPECT_FALSE(std::filesystem::exists("report.html.partial"));
 }
 
+TEST(ReportProgram, JournalSummaryReadsPastATornLine)
+{
+    TempWorkDir dir;
+    UnitJournalEntry entry;
+    entry.recorded = JournalClock::now();
+    entry.testStart = entry.recorded - std::chrono::seconds(40);
+    entry.testEnd = entry.recorded;
+    entry.verdict = "PASS";
+    entry.stored = true;
+    entry.items = {{"READ IMEI", "PASS", {"867400012345678"}, "86740", 400}};
+    std::string error;
+    ASSERT_TRUE(AppendUnitJournal(dir.Path(), entry, &error)) << error;
+    const auto file = UnitJournalPath(dir.Path(), entry.recorded);
+    {
+        std::ofstream(file, std::ios::app) << "{\"station\":\"torn";
+    }
+    entry.verdict = "FAIL";
+    entry.stored = false;
+    entry.testStart.reset();
+    entry.items = {{"READ IMEI", "FAIL", {""}, "86740", 600}};
+    ASSERT_TRUE(AppendUnitJournal(dir.Path(), entry, &error)) << error;
+
+    const ProgramRun run = Report({"journal", file.string()});
+    ASSERT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("Journal entries: 2 (stored 1, refused 1; pass 1, fail 1; maintenance 0)\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Lines skipped, not whole entries: 1\n"), std::string::npos);
+    EXPECT_NE(run.out.find("One-key test: 1 timed, average 40.0 s, longest 40.0 s\n"), std::string::npos);
+    EXPECT_NE(run.out.find("  READ IMEI  2  1  500  600\n"), std::string::npos);
+}
+
 TEST(ReportProgram, BadInputEndsWithAReasonAndStatus)
 {
     TempWorkDir dir;
@@ -98,6 +134,9 @@ TEST(ReportProgram, BadInputEndsWithAReasonAndStatus)
         {{"export", "PASS.mdb"}, 2},
         {{"export", "PASS.mdb", "junk.mdb"}, 1},
         {{"yield", "--html", "no-such-folder/report.html"}, 1},
+        {{"journal"}, 2},
+        {{"journal", "--html", "x.html", "a.jsonl"}, 2},
+        {{"journal", "absent.jsonl"}, 1},
         {{"export"}, 0},  // FAIL.mdb missing: no failed rows yet
     };
     for (const auto& c : cases) {

@@ -43,7 +43,8 @@ TEST(SvgBarChart, StackedBarsAreProportionalAndEmptyOnesLeftOut)
     chart.id = "c";
     chart.categories = {"08:00", "09:00", "10:00"};
     chart.series = {{"passed", "#00aa00", {2, 0, 1}}, {"failed", "#aa0000", {1, 3, 0}}};
-    const auto bars = Bars(BarChartSvg(chart));
+    const std::string svg = BarChartSvg(chart);
+    const auto bars = Bars(svg);
     ASSERT_EQ(bars.size(), 4u);
     const double unit = barchart::kPlotHeight / 3.0;  // the tallest stack, 3, fills the plot
     const double baseline = barchart::kTopMargin + barchart::kPlotHeight;
@@ -54,6 +55,7 @@ TEST(SvgBarChart, StackedBarsAreProportionalAndEmptyOnesLeftOut)
     EXPECT_NEAR(bars[2].height, 3 * unit, 0.1);
     EXPECT_NEAR(bars[2].y, barchart::kTopMargin, 0.1);
     EXPECT_NEAR(bars[3].height, unit, 0.1);
+    EXPECT_NE(svg.find("class=\"total\">3</text>"), std::string::npos);  // each stack's total above it
 }
 
 TEST(SvgBarChart, ParetoLineRisesToTheTopOfItsScale)

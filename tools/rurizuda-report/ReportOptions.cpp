@@ -4,6 +4,7 @@ const char* const kReportUsage =
     "Usage:\n"
     "  rurizuda-report export [--from DATE] [--to DATE] [PASS.mdb FAIL.mdb] > units.csv\n"
     "  rurizuda-report yield [--from DATE] [--to DATE] [--html report.html] [PASS.mdb FAIL.mdb]\n"
+    "  rurizuda-report journal units/YYYY-MM-DD.jsonl...\n"
     "\n"
     "Reads the station's result databases (PASS.mdb and FAIL.mdb in the current\n"
     "directory unless named; a missing file counts as no rows). DATE is YYYY-MM-DD;\n"
@@ -55,6 +56,14 @@ ReportOptions ParseReportOptions(const std::vector<std::string>& args)
         } else {
             files.push_back(arg);
         }
+    }
+    if (options.command == "journal") {
+        options.journalFiles = files;
+        if (files.empty())
+            options.error = "journal needs at least one .jsonl file";
+        else if (!options.html.empty() || options.fromDay || options.toDay)
+            options.error = "journal takes only files";
+        return options;
     }
     if (options.command != "export" && options.command != "yield")
         options.error = options.command.empty() ? "a command is required" : "unknown command " + options.command;

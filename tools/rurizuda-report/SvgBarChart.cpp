@@ -119,6 +119,8 @@ std::string BarChartSvg(const BarChart& chart)
             below += value;
         }
         const double labelX = kLeftMargin + (i + 0.5) * slot;
+        if (below > 0)
+            svg += Text(labelX, yOf(below) - 4, "middle", std::to_string(below), " class=\"total\"");
         svg += Text(labelX, baseline + 14, "end", chart.categories[i],
                     " transform=\"rotate(" + std::to_string(kLabelSlantDegrees) + " " + Number(labelX) + " " +
                         Number(baseline + 14) + ")\"");

@@ -8,6 +8,7 @@
 
 #include "tools/rurizuda-report/CsvExport.h"
 #include "tools/rurizuda-report/HtmlReport.h"
+#include "tools/rurizuda-report/JournalSummary.h"
 #include "tools/rurizuda-report/ReportOptions.h"
 #include "tools/rurizuda-report/YieldFigures.h"
 
@@ -64,6 +65,21 @@ bool WritePage(const std::string& path, const std::string& html)
     return true;
 }
 
+int SummariseJournals(const std::vector<std::string>& files)
+{
+    JournalSummary summary;
+    for (const auto& file : files) {
+        const UnitJournalRead read = ReadUnitJournal(file);
+        if (!read.opened) {
+            std::fprintf(stderr, "rurizuda-report: cannot read %s\n", file.c_str());
+            return kExitFailed;
+        }
+        AddToSummary(&summary, read);
+    }
+    std::fputs(JournalSummaryText(summary).c_str(), stdout);
+    return kExitDone;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -77,6 +93,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "rurizuda-report: %s (see rurizuda-report --help)\n", options.error.c_str());
         return kExitUsage;
     }
+    if (options.command == "journal")
+        return SummariseJournals(options.journalFiles);
     std::vector<ResultRow> passRows, failRows;
     if (!ReadFile(options.passFile, true, &passRows) || !ReadFile(options.failFile, false, &failRows))
         return kExitFailed;
