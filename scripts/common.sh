@@ -12,6 +12,8 @@ PACKAGES=(
   umockdev libumockdev-dev
   fonts-wqy-zenhei
   clang libclang-rt-14-dev
+  nlohmann-json3-dev
+  python3 chromium
 )
 
 # Installs the packages that are missing (through sudo unless root).

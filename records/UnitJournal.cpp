@@ -1,0 +1,250 @@
+#include "records/UnitJournal.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+using json = nlohmann::json;
+
+constexpr const char* kUnitsFolder = "units";
+constexpr const char* kJournalExtension = ".jsonl";
+constexpr mode_t kJournalFileMode = 0644;
+
+// Field names of a journal line.
+namespace key {
+constexpr const char* kStation = "station";
+constexpr const char* kSn = "sn";
+constexpr const char* kMac = "mac";
+constexpr const char* kImei = "imei";
+constexpr const char* kPcbaSn = "pcba_sn";
+constexpr const char* kTestStart = "test_start";
+constexpr const char* kTestEnd = "test_end";
+constexpr const char* kRecorded = "recorded";
+constexpr const char* kVerdict = "verdict";
+constexpr const char* kStored = "stored";
+constexpr const char* kRefusal = "refusal";
+constexpr const char* kMaintenance = "maintenance";
+constexpr const char* kItems = "items";
+constexpr const char* kName = "name";
+constexpr const char* kResult = "result";
+constexpr const char* kValues = "values";
+constexpr const char* kReference = "reference";
+constexpr const char* kDurationMs = "duration_ms";
+}  // namespace key
+
+std::tm LocalTime(JournalClock::time_point t)
+{
+    const std::time_t seconds = JournalClock::to_time_t(t);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    return local;
+}
+
+// Local time as ISO 8601 with milliseconds and the UTC offset:
+// 2026-12-07T08:41:05.250+01:00.
+std::string IsoTime(JournalClock::time_point t)
+{
+    const std::tm local = LocalTime(t);
+    const auto sinceEpoch = std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch());
+    const long long millis = ((sinceEpoch.count() % 1000) + 1000) % 1000;
+    const long offsetMinutes = local.tm_gmtoff / 60;
+    const long absOffset = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+    char text[96];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03lld%c%02ld:%02ld", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, millis,
+                  offsetMinutes < 0 ? '-' : '+', absOffset / 60, absOffset % 60);
+    return text;
+}
+
+std::optional<JournalClock::time_point> ParseIsoTime(const std::string& text)
+{
+    int year, month, day, hour, minute, second, millis, offsetHours, offsetMinutes;
+    char sign;
+    int consumed = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d.%3d%c%2d:%2d%n", &year, &month, &day, &hour, &minute,
+                    &second, &millis, &sign, &offsetHours, &offsetMinutes, &consumed) != 10 ||
+        static_cast<size_t>(consumed) != text.size() || (sign != '+' && sign != '-'))
+        return std::nullopt;
+    std::tm utc{};
+    utc.tm_year = year - 1900;
+    utc.tm_mon = month - 1;
+    utc.tm_mday = day;
+    utc.tm_hour = hour;
+    utc.tm_min = minute;
+    utc.tm_sec = second;
+    const long offset = (offsetHours * 60L + offsetMinutes) * 60L * (sign == '-' ? -1 : 1);
+    const std::time_t seconds = timegm(&utc) - offset;
+    return JournalClock::from_time_t(seconds) + std::chrono::milliseconds(millis);
+}
+
+json OptionalTime(const std::optional<JournalClock::time_point>& t)
+{
+    return t ? json(IsoTime(*t)) : json(nullptr);
+}
+
+std::optional<JournalClock::time_point> ReadOptionalTime(const json& value)
+{
+    if (value.is_null())
+        return std::nullopt;
+    auto t = ParseIsoTime(value.get<std::string>());
+    if (!t)
+        throw std::invalid_argument("bad time");
+    return t;
+}
+
+json ItemJson(const JournalItem& item)
+{
+    return json{{key::kName, item.name},
+                {key::kResult, item.result},
+                {key::kValues, item.values},
+                {key::kReference, item.reference},
+                {key::kDurationMs, item.durationMs}};
+}
+
+std::string ErrnoText(const std::string& what, const std::filesystem::path& path)
+{
+    return what + " " + path.string() + ": " + std::strerror(errno);
+}
+
+// True when the file is empty or its last byte is a line feed.
+bool EndsWithLineFeed(int fd)
+{
+    const off_t size = lseek(fd, 0, SEEK_END);
+    if (size <= 0)
+        return true;
+    char last = 0;
+    return pread(fd, &last, 1, size - 1) == 1 && last == '\n';
+}
+
+// Makes a newly created file's name durable too.
+void SyncFolder(const std::filesystem::path& folder)
+{
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    fsync(fd);
+    close(fd);
+}
+
+}  // namespace
+
+std::filesystem::path UnitJournalPath(const std::filesystem::path& dir, JournalClock::time_point recorded)
+{
+    const std::tm local = LocalTime(recorded);
+    char name[64];
+    std::snprintf(name, sizeof name, "%04d-%02d-%02d%s", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                  kJournalExtension);
+    return dir / kUnitsFolder / name;
+}
+
+std::string UnitJournalLine(const UnitJournalEntry& entry)
+{
+    json items = json::array();
+    for (const auto& item : entry.items)
+        items.push_back(ItemJson(item));
+    const json line{{key::kStation, entry.station},
+                    {key::kSn, entry.sn},
+                    {key::kMac, entry.mac},
+                    {key::kImei, entry.imei},
+                    {key::kPcbaSn, entry.pcbaSn},
+                    {key::kTestStart, OptionalTime(entry.testStart)},
+                    {key::kTestEnd, OptionalTime(entry.testEnd)},
+                    {key::kRecorded, IsoTime(entry.recorded)},
+                    {key::kVerdict, entry.verdict},
+                    {key::kStored, entry.stored},
+                    {key::kRefusal, entry.refusal},
+                    {key::kMaintenance, entry.maintenance},
+                    {key::kItems, items}};
+    return line.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+bool AppendUnitJournal(const std::filesystem::path& dir, const UnitJournalEntry& entry, std::string* error)
+{
+    const std::filesystem::path file = UnitJournalPath(dir, entry.recorded);
+    std::error_code ec;
+    std::filesystem::create_directories(file.parent_path(), ec);
+    if (ec) {
+        *error = "cannot create " + file.parent_path().string() + ": " + ec.message();
+        return false;
+    }
+    const bool existed = std::filesystem::exists(file, ec);
+    const int fd = open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, kJournalFileMode);
+    if (fd < 0) {
+        *error = ErrnoText("cannot open", file);
+        return false;
+    }
+    std::string line = UnitJournalLine(entry);
+    if (!EndsWithLineFeed(fd))
+        line.insert(line.begin(), '\n');
+    const ssize_t written = write(fd, line.data(), line.size());
+    bool ok = written == static_cast<ssize_t>(line.size());
+    if (!ok)
+        *error = written < 0 ? ErrnoText("cannot write", file) : "short write to " + file.string() + " (disk full?)";
+    if (ok && fsync(fd) != 0) {
+        *error = ErrnoText("cannot sync", file);
+        ok = false;
+    }
+    close(fd);
+    if (!existed)
+        SyncFolder(file.parent_path());
+    return ok;
+}
+
+std::optional<UnitJournalEntry> ParseUnitJournalLine(const std::string& line)
+{
+    const json value = json::parse(line, nullptr, false);
+    if (value.is_discarded() || !value.is_object())
+        return std::nullopt;
+    try {
+        UnitJournalEntry entry;
+        entry.station = value.at(key::kStation).get<std::string>();
+        entry.sn = value.at(key::kSn).get<std::string>();
+        entry.mac = value.at(key::kMac).get<std::string>();
+        entry.imei = value.at(key::kImei).get<std::string>();
+        entry.pcbaSn = value.at(key::kPcbaSn).get<std::string>();
+        entry.testStart = ReadOptionalTime(value.at(key::kTestStart));
+        entry.testEnd = ReadOptionalTime(value.at(key::kTestEnd));
+        const auto recorded = ParseIsoTime(value.at(key::kRecorded).get<std::string>());
+        if (!recorded)
+            return std::nullopt;
+        entry.recorded = *recorded;
+        entry.verdict = value.at(key::kVerdict).get<std::string>();
+        entry.stored = value.at(key::kStored).get<bool>();
+        entry.refusal = value.at(key::kRefusal).get<std::string>();
+        entry.maintenance = value.at(key::kMaintenance).get<bool>();
+        for (const auto& item : value.at(key::kItems)) {
+            entry.items.push_back({item.at(key::kName).get<std::string>(), item.at(key::kResult).get<std::string>(),
+                                   item.at(key::kValues).get<std::vector<std::string>>(),
+                                   item.at(key::kReference).get<std::string>(),
+                                   item.at(key::kDurationMs).get<int64_t>()});
+        }
+        return entry;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+UnitJournalRead ReadUnitJournal(const std::filesystem::path& file)
+{
+    UnitJournalRead read;
+    std::ifstream in(file, std::ios::binary);
+    read.opened = static_cast<bool>(in);
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty())
+            continue;
+        if (auto entry = ParseUnitJournalLine(line))
+            read.entries.push_back(std::move(*entry));
+        else
+            ++read.skippedLines;
+    }
+    return read;
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The per-unit journal for other systems (MES, reports): one JSON object per
+// line in DIR/units/YYYY-MM-DD.jsonl, one line per TEST FINISH that stores a
+// row or whose store is refused.
+
+using JournalClock = std::chrono::system_clock;
+
+// One item that ran for the unit.
+struct JournalItem {
+    std::string name;                 // the item's name, e.g. "READ IMEI"
+    std::string result;               // "PASS", "FAIL" or the item's own text
+    std::vector<std::string> values;  // value(s) read or written
+    std::string reference;            // what the values were checked against; "" none
+    int64_t durationMs = 0;
+};
+
+struct UnitJournalEntry {
+    std::string station;  // the station's name
+    std::string sn;
+    std::string mac;
+    std::string imei;
+    std::string pcbaSn;
+    // The one-key test's start and end; empty when the unit was not tested
+    // with the one key.
+    std::optional<JournalClock::time_point> testStart;
+    std::optional<JournalClock::time_point> testEnd;
+    JournalClock::time_point recorded;  // TEST FINISH; names the day's file
+    std::string verdict;                // "PASS" or "FAIL"
+    bool stored = false;                // false: the store was refused
+    std::string refusal;                // why it was refused; "" when stored
+    bool maintenance = false;
+    std::vector<JournalItem> items;
+};
+
+// The day's file of `recorded` (local date) under `dir`: dir/units/YYYY-MM-DD.jsonl.
+std::filesystem::path UnitJournalPath(const std::filesystem::path& dir, JournalClock::time_point recorded);
+
+// The entry as one JSON line with its line feed. Bytes that are not UTF-8
+// become U+FFFD, so a garbled device text never loses the record.
+std::string UnitJournalLine(const UnitJournalEntry& entry);
+
+// Appends the entry's line to its day's file under `dir` (folders created as
+// needed) with one write on a descriptor opened for appending, then syncs it
+// to disk. When the file does not end with a line feed (a line torn by an
+// earlier crash) the new line starts on a line of its own. Returns false and
+// sets `error` to a one-line reason when the line could not be written whole.
+bool AppendUnitJournal(const std::filesystem::path& dir, const UnitJournalEntry& entry, std::string* error);
+
+struct UnitJournalRead {
+    std::vector<UnitJournalEntry> entries;
+    int skippedLines = 0;  // lines that are not a whole entry (torn by a crash)
+    bool opened = false;
+};
+
+// Reads a journal file; lines that do not parse as an entry are skipped and
+// counted, every other line is read.
+UnitJournalRead ReadUnitJournal(const std::filesystem::path& file);
+
+// Parses one line; nothing when it is not a whole entry.
+std::optional<UnitJournalEntry> ParseUnitJournalLine(const std::string& line);

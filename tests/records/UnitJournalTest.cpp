@@ -1,0 +1,139 @@
+// The per-unit journal: whole lines appended, read back, torn lines skipped.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "records/UnitJournal.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+JournalClock::time_point At(int64_t epochSeconds, int millis = 0)
+{
+    return JournalClock::time_point(std::chrono::seconds(epochSeconds) + std::chrono::milliseconds(millis));
+}
+
+// 2026-12-07 during the working day, whatever the local time zone.
+constexpr int64_t kMonday = 1796601600 + 12 * 3600;
+
+UnitJournalEntry Entry(const std::string& sn)
+{
+    UnitJournalEntry entry;
+    entry.station = "LINE2-ST04";
+    entry.sn = sn;
+    entry.mac = "A4-5E-60-C1-22-9F";
+    entry.imei = "867400012345678";
+    entry.pcbaSn = "PC26A77";
+    entry.testStart = At(kMonday, 250);
+    entry.testEnd = At(kMonday + 41, 125);
+    entry.recorded = At(kMonday + 60);
+    entry.verdict = "FAIL";
+    entry.stored = false;
+    entry.refusal = "Written SN is already in database ";
+    entry.maintenance = true;
+    entry.items = {{"READ IMEI", "PASS", {"867400012345678"}, "86740", 412},
+                   {"RSSI CHECK", "FAIL", {"63", "", "45"}, "30/30/30", 1290},
+                   {"KEY TEST", "", {}, "", 0}};
+    return entry;
+}
+
+void ExpectSame(const UnitJournalEntry& a, const UnitJournalEntry& b)
+{
+    EXPECT_EQ(UnitJournalLine(a), UnitJournalLine(b));
+}
+
+TEST(UnitJournal, AnEntryIsReadBackAsWritten)
+{
+    TempWorkDir dir;
+    std::string error;
+    UnitJournalEntry second = Entry("RZ2");
+    second.testStart.reset();
+    second.testEnd.reset();
+    second.stored = true;
+    second.refusal = "";
+    ASSERT_TRUE(AppendUnitJournal(dir.Path(), Entry("RZ1"), &error)) << error;
+    ASSERT_TRUE(AppendUnitJournal(dir.Path(), second, &error)) << error;
+
+    const auto file = UnitJournalPath(dir.Path(), Entry("RZ1").recorded);
+    EXPECT_EQ(file.parent_path(), dir.Path() / "units");
+    EXPECT_EQ(file.filename().string().size(), std::string("2026-12-07.jsonl").size());
+    const UnitJournalRead read = ReadUnitJournal(file);
+    ASSERT_EQ(read.entries.size(), 2u);
+    EXPECT_EQ(read.skippedLines, 0);
+    ExpectSame(read.entries[0], Entry("RZ1"));
+    ExpectSame(read.entries[1], second);
+    EXPECT_EQ(*read.entries[0].testEnd - *read.entries[0].testStart, 40875ms);
+    EXPECT_EQ(read.entries[0].items[1].values, (std::vector<std::string>{"63", "", "45"}));
+    EXPECT_FALSE(read.entries[1].testStart.has_value());
+}
+
+TEST(UnitJournal, EveryLineIsOneJsonObjectEndedByALineFeed)
+{
+    const std::string line = UnitJournalLine(Entry("RZ1"));
+    ASSERT_FALSE(line.empty());
+    EXPECT_EQ(line.back(), '\n');
+    EXPECT_EQ(line.find('\n'), line.size() - 1);
+    EXPECT_EQ(line.front(), '{');
+    EXPECT_NE(line.find("\"duration_ms\":1290"), std::string::npos);
+    EXPECT_NE(line.find("\"maintenance\":true"), std::string::npos);
+}
+
+TEST(UnitJournal, BytesThatAreNotUtf8DoNotLoseTheRecord)
+{
+    UnitJournalEntry entry = Entry("RZ\xff\xfe");
+    entry.items[0].values = {"\xc3"};
+    const auto parsed = ParseUnitJournalLine(UnitJournalLine(entry));
+    ASSERT_TRUE(parsed.has_value());
+    EXPECT_EQ(parsed->sn, "RZ\xef\xbf\xbd\xef\xbf\xbd");
+    EXPECT_EQ(parsed->items[0].values[0], "\xef\xbf\xbd");
+}
+
+TEST(UnitJournal, ATornLineIsSkippedAndTheNextAppendStartsOnItsOwnLine)
+{
+    TempWorkDir dir;
+    std::string error;
+    const auto file = UnitJournalPath(dir.Path(), Entry("RZ1").recorded);
+    ASSERT_TRUE(AppendUnitJournal(dir.Path(), Entry("RZ1"), &error));
+    const std::string whole = UnitJournalLine(Entry("RZ2"));
+    {
+        std::ofstream(file, std::ios::app | std::ios::binary) << whole.substr(0, whole.size() / 2);
+    }
+    UnitJournalRead read = ReadUnitJournal(file);
+    EXPECT_EQ(read.entries.size(), 1u);
+    EXPECT_EQ(read.skippedLines, 1);
+
+    ASSERT_TRUE(AppendUnitJournal(dir.Path(), Entry("RZ3"), &error));
+    read = ReadUnitJournal(file);
+    ASSERT_EQ(read.entries.size(), 2u);
+    EXPECT_EQ(read.entries[1].sn, "RZ3");
+    EXPECT_EQ(read.skippedLines, 1);
+}
+
+TEST(UnitJournal, LinesThatAreNotEntriesAreSkipped)
+{
+    const char* lines[] = {"", "{", "[]", "{}", "42", R"({"station":"S"})"};
+    for (const char* line : lines)
+        EXPECT_FALSE(ParseUnitJournalLine(line).has_value()) << line;
+    std::string badTime = UnitJournalLine(Entry("RZ1"));
+    badTime.replace(badTime.find("\"recorded\":\"") + 12, 4, "20xx");
+    EXPECT_FALSE(ParseUnitJournalLine(badTime).has_value());
+}
+
+TEST(UnitJournal, AFolderThatCannotBeWrittenGivesAReason)
+{
+    TempWorkDir dir;
+    {
+        std::ofstream("units") << "a file where the folder should be";
+    }
+    std::string error;
+    EXPECT_FALSE(AppendUnitJournal(dir.Path(), Entry("RZ1"), &error));
+    EXPECT_NE(error.find("units"), std::string::npos);
+    EXPECT_FALSE(ReadUnitJournal(dir.Path() / "units" / "none.jsonl").opened);
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+// rurizuda-report as a program: CSV that a CSV reader gets back whole, the
+// yield text, and refused command lines.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
+#include "records/UnitJournal.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempDir.h"
+#include "tests/tools/ReportFixture.h"
+#include "tools/rurizuda-report/ResultRows.h"
+
+namespace {
+
+constexpr const char* kPython = "/usr/bin/python3";
+// An independent CSV reader: every record of the file as a JSON array.
+constexpr const char* kReadCsv =
+    "import csv, json, sys\n"
+    "with open(sys.argv[1], newline='', encoding='utf-8') as f:\n"
+    "    print(json.dumps(list(csv.reader(f, strict=True))))\n";
+
+ProgramRun Report(std::vector<std::string> args)
+{
+    args.insert(args.begin(), RURIZUDA_REPORT_PROGRAM);
+    return RunProgram(args);
+}
+
+TEST(ReportProgram, CsvExportRoundTripsThroughACsvReader)
+{
+    TempWorkDir dir;
+    const std::string awkward = "He said \"hi\", then\r\nleft";
+    WriteResultDbs(dir.Path(), {
+                                   {true, "Mon Dec  7 08:05:00 2026\n", "A1", {{"SSID", awkward}, {"VER", "V1,2"}}},
+                                   {false, "Mon Dec  7 08:01:00 2026\n", "B\"1", {{"KAVOKEY", "FAIL"}}},
+                                   {true, "Tue Dec  8 09:00:00 2026\n", "C1", {}},
+                               });
+    const ProgramRun run = Report({"export", "--to", "2026-12-07", "PASS.mdb", "FAIL.mdb"});
+    ASSERT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("\r\n"), std::string::npos);
+    {
+        std::ofstream("units.csv", std::ios::binary) << run.out;
+    }
+    const ProgramRun parsed = RunProgram({kPython, "-c", kReadCsv, "units.csv"});
+    ASSERT_EQ(parsed.status, 0) << run.out;
+    const auto records = nlohmann::json::parse(parsed.out).get<std::vector<std::vector<std::string>>>();
+
+    ASSERT_EQ(records.size(), 3u);  // header, then the two rows of the 7th, oldest first
+    ASSERT_EQ(records[0].size(), 2 + kResultColumns.size());
+    EXPECT_EQ(records[0][0], "RESULT");
+    EXPECT_EQ(records[0][2], "DTIME");
+    EXPECT_EQ(records[0].back(), "ISLINUXUSBMODE");
+    const auto field = [&](size_t record, std::string_view column) {
+        return records[record][2 + std::distance(kResultColumns.begin(),
+                                                 std::find(kResultColumns.begin(), kResultColumns.end(), column))];
+    };
+    EXPECT_EQ(records[1][0], "FAIL");
+    EXPECT_EQ(records[1][1], "2026-12-07 08:01:00");
+    EXPECT_EQ(field(1, "SN"), "B\"1");
+    EXPECT_EQ(field(1, "KAVOKEY"), "FAIL");
+    EXPECT_EQ(field(1, "DTIME"), "Mon Dec  7 08:01:00 2026\n");
+    EXPECT_EQ(records[2][0], "PASS");
+    EXPECT_EQ(field(2, "SSID"), awkward);
+    EXPECT_EQ(field(2, "VER"), "V1,2");
+    EXPECT_EQ(field(2, "ISREPAIR"), "");
+}
+
+TEST(ReportProgram, YieldPrintsTheFiguresAndWritesThePage)
+{
+    TempWorkDir dir;
+    WriteResultDbs(dir.Path(), LineDayRows());
+    const ProgramRun run = Report({"yield", "--from", "2026-12-07", "--to", "2026-12-07", "--html", "report.html"});
+    ASSERT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("First-pass yield: 50.0% (3 of 6)\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Final yield: 66.7% (4 of 6)\n"), std::string::npos);
+    EXPECT_NE(run.out.find("  2026-12-07 08:00  4 (pass 2, fail 2)\n"), std::string::npos);
+    EXPECT_NE(run.out.find("  KEY TEST  3  (cumulative 50.0%)\n"), std::string::npos);
+    const std::string html = ReadFileText("report.html");
+    EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists("report.html.partial"));
+}
+
+TEST(ReportProgram, JournalSummaryReadsPastATornLine)
+{
+    TempWorkDir dir;
+    UnitJournalEntry entry;
+    entry.recorded = JournalClock::now();
+    entry.testStart = entry.recorded - std::chrono::seconds(40);
+    entry.testEnd = entry.recorded;
+    entry.verdict = "PASS";
+    entry.stored = true;
+    entry.items = {{"READ IMEI", "PASS", {"867400012345678"}, "86740", 400}};
+    std::string error;
+    ASSERT_TRUE(AppendUnitJournal(dir.Path(), entry, &error)) << error;
+    const auto file = UnitJournalPath(dir.Path(), entry.recorded);
+    {
+        std::ofstream(file, std::ios::app) << "{\"station\":\"torn";
+    }
+    entry.verdict = "FAIL";
+    entry.stored = false;
+    entry.testStart.reset();
+    entry.items = {{"READ IMEI", "FAIL", {""}, "86740", 600}};
+    ASSERT_TRUE(AppendUnitJournal(dir.Path(), entry, &error)) << error;
+
+    const ProgramRun run = Report({"journal", file.string()});
+    ASSERT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("Journal entries: 2 (stored 1, refused 1; pass 1, fail 1; maintenance 0)\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Lines skipped, not whole entries: 1\n"), std::string::npos);
+    EXPECT_NE(run.out.find("One-key test: 1 timed, average 40.0 s, longest 40.0 s\n"), std::string::npos);
+    EXPECT_NE(run.out.find("  READ IMEI  2  1  500  600\n"), std::string::npos);
+}
+
+TEST(ReportProgram, BadInputEndsWithAReasonAndStatus)
+{
+    TempWorkDir dir;
+    {
+        std::ofstream("junk.mdb") << "this is not a database file, whatever its name says it is";
+    }
+    WriteResultDb("PASS.mdb", {});
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+    };
+    const Case cases[] = {
+        {{}, 2},
+        {{"plot"}, 2},
+        {{"yield", "--from", "07.12.2026"}, 2},
+        {{"yield", "--from", "2026-12-08", "--to", "2026-12-07"}, 2},
+        {{"export", "--html", "x.html"}, 2},
+        {{"export", "PASS.mdb"}, 2},
+        {{"export", "PASS.mdb", "junk.mdb"}, 1},
+        {{"yield", "--html", "no-such-folder/report.html"}, 1},
+        {{"journal"}, 2},
+        {{"journal", "--html", "x.html", "a.jsonl"}, 2},
+        {{"journal", "absent.jsonl"}, 1},
+        {{"export"}, 0},  // FAIL.mdb missing: no failed rows yet
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Report(c.args).status, c.status) << ::testing::PrintToString(c.args);
+    }
+}
+
+}  // namespace

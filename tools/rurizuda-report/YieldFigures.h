@@ -1,0 +1,69 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/rurizuda-report/ResultRows.h"
+
+// The figures of a yield report over a period of days.
+
+inline constexpr size_t kRecentFailedUnits = 10;
+// Periods longer than this are charted per day instead of per hour.
+inline constexpr WallSeconds kLongestHourlySpan = 72 * 3600;
+
+struct TimeBucket {
+    WallSeconds start = 0;  // the hour's (or day's) first second
+    int passed = 0;         // rows stored as passed in it
+    int failed = 0;
+};
+
+struct ItemFailures {
+    std::string item;
+    int failures = 0;
+};
+
+struct FailedUnit {
+    WallSeconds time = 0;
+    std::string sn;
+    std::string imei;
+    bool repair = false;             // stored in maintenance mode
+    std::vector<std::string> items;  // its failed items
+};
+
+// The name under which a failed row without any failed item column counts.
+inline constexpr const char* kNoItemRecorded = "(no failed item stored)";
+
+struct YieldFigures {
+    std::optional<WallSeconds> fromDay;
+    std::optional<WallSeconds> toDay;
+    int rows = 0;  // rows stored within the period
+    int passRows = 0;
+    int failRows = 0;
+    int unreadableTimes = 0;  // rows whose DTIME cannot be read: left out
+    int units = 0;            // units (by SN) first stored within the period
+    int firstPassUnits = 0;   // ... whose first row is a pass
+    int finalPassUnits = 0;   // ... whose last row up to the period's end is a pass
+    bool perDay = false;      // buckets are days, not hours
+    std::vector<TimeBucket> buckets;     // every hour (day) from the first row's to the last's
+    std::vector<ItemFailures> pareto;    // failed rows per item, most first
+    std::vector<FailedUnit> recentFails; // most recent first, one per unit, at most kRecentFailedUnits
+
+    double FirstPassYield() const { return units ? 100.0 * firstPassUnits / units : 0.0; }
+    double FinalYield() const { return units ? 100.0 * finalPassUnits / units : 0.0; }
+};
+
+// Figures over `rows` (every row of both files, in store-time order, as
+// MergeByTime gives them). Rows without SN cannot be matched to earlier tests;
+// each counts as a unit of its own.
+YieldFigures ComputeYield(const std::vector<ResultRow>& rows, std::optional<WallSeconds> fromDay,
+                          std::optional<WallSeconds> toDay);
+
+// The figures as plain text.
+std::string YieldText(const YieldFigures& figures);
+
+// "2026-12-07 .. 2026-12-08", "from 2026-12-07", "all stored rows".
+std::string PeriodText(const YieldFigures& figures);
+
+// "2026-12-07 08:00" for an hour bucket, "2026-12-07" for a day.
+std::string BucketLabel(const YieldFigures& figures, const TimeBucket& bucket);
