@@ -8,6 +8,12 @@ SystemClock systemClock;
 Clock* installedClock = nullptr;
 }  // namespace
 
+int64_t Clock::NowMs() const
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 void SystemClock::Sleep(int ms)
 {
     if (ms > 0)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 // The one place where the device link waits. Every delay of the timing
 // contract with the unit goes through the installed clock, so tests can
 // replace real sleeping with a counter of virtual time.
@@ -7,6 +9,8 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual void Sleep(int ms) = 0;
+    // Milliseconds on a monotonic scale, for measuring how long something took.
+    virtual int64_t NowMs() const;
 };
 
 // Sleeps on the calling thread.
