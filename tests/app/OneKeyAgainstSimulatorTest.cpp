@@ -43,8 +43,8 @@ protected:
         simulator_ = std::make_unique<ChildProcess>(simulatorArgs);
         const std::string port = simulator_->ReadLine(5000);
         ASSERT_FALSE(port.empty());
-        // Every item on, as the example profile has it; no wait after the pass.
-        WriteProfile(ExampleProfile() + "[Onekey]\nDELAYTIME_BEFORE_RESET_OR_RESTORE=0\n");
+        // Every item on, then the reboot after 3 s, as the example profile has it.
+        WriteProfile(ExampleProfile());
         window_ = std::make_unique<QtStationWindow>();
         StationOptions options;
         options.fixedPort = port;
