@@ -220,6 +220,16 @@ void QtStationWindow::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);  // Esc rejects
 }
 
+// The focus the receiver gives here is the one the window opens with.
+void QtStationWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!shown_ && events_) {
+        shown_ = true;
+        events_->OnFirstMessage();
+    }
+}
+
 void QtStationWindow::OnEnterKey()
 {
     const int id = ControlIdOf(focusWidget());

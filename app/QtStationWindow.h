@@ -69,6 +69,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -90,4 +91,5 @@ private:
     QMenu* windowMenu_ = nullptr;
     QAction* aboutAction_ = nullptr;
     QSocketNotifier* deviceNotifier_ = nullptr;
+    bool shown_ = false;
 };

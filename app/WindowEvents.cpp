@@ -26,3 +26,8 @@ void ControllerEvents::OnDestroy()
 {
     controller_.OnDestroy();
 }
+
+void ControllerEvents::OnFirstMessage()
+{
+    controller_.OnFirstMessage();
+}

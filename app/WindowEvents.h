@@ -16,6 +16,8 @@ public:
     virtual void OnDeviceNotification() = 0;
     // The window has ended (OK, EXIT, Esc or the close box).
     virtual void OnDestroy() = 0;
+    // The window is shown for the first time, before it takes the focus.
+    virtual void OnFirstMessage() {}
 };
 
 // The station controller as the window's receiver.
@@ -30,6 +32,7 @@ public:
     bool OnEnterKey(int focusedControl) override;
     void OnDeviceNotification() override;
     void OnDestroy() override;
+    void OnFirstMessage() override;
 
 private:
     CRuriZudaDlg& controller_;

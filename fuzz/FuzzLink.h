@@ -15,7 +15,7 @@
 class FuzzClock final : public Clock {
 public:
     void Sleep(int ms) override { now += ms; }
-    int64_t NowMs() override { return now; }
+    int64_t NowMs() const override { return now; }
     int64_t now = 0;
 };
 

@@ -14,7 +14,7 @@ void SystemClock::Sleep(int ms)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-int64_t SystemClock::NowMs()
+int64_t SystemClock::NowMs() const
 {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();

@@ -10,14 +10,14 @@ public:
     virtual ~Clock() = default;
     virtual void Sleep(int ms) = 0;
     // Milliseconds on a monotonic scale; only differences mean anything.
-    virtual int64_t NowMs() = 0;
+    virtual int64_t NowMs() const = 0;
 };
 
 // Sleeps on the calling thread; reads the steady clock.
 class SystemClock final : public Clock {
 public:
     void Sleep(int ms) override;
-    int64_t NowMs() override;
+    int64_t NowMs() const override;
 };
 
 // The clock in use; the system clock unless a test installed another.

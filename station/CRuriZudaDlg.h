@@ -10,6 +10,7 @@
 #include "discovery/DeviceSource.h"
 #include "discovery/PortMonitor.h"
 #include "discovery/PortProbe.h"
+#include "station/OneKeyRecord.h"
 #include "station/OperationSpec.h"
 #include "station/StationWindow.h"
 #include "station/UnitRecord.h"
@@ -41,6 +42,8 @@ struct BoundTexts {
 };
 
 struct IdentityCheckRow;
+struct OneKeyItem;
+struct PostTestCommand;
 
 // The station's controller: all state of the station and every operator
 // operation. It draws nothing; it talks to its window through StationWindow.
@@ -60,6 +63,8 @@ public:
     // Enter pressed while `focusedControl` has the focus; true when the
     // controller used it (the walk through the scan fields).
     bool OnEnterKey(int focusedControl);
+    // The window's first event after start-up: the scan-focus rule.
+    void OnFirstMessage();
 
     // The window is going away.
     void OnDestroy();
@@ -92,6 +97,23 @@ public:
 
     // RETEST: the window made ready for the next unit.
     void OnRetest();
+
+    // The one-key test: every item switched on in [Onekey], then the wait
+    // for the operator's judgements and the verdict.
+    void OnOneKeyTest();
+    void FinishOneKeyTest();
+    // A tick of the one-key wait: the verdict once both judgements are in.
+    void OnOneKeyWaitTimer();
+
+    // ---- Provided by the network-lock and lookup-database work; empty
+    // placeholders live in station/PendingItems.cpp until they land. ----
+    void OnUnlockPn();
+    void OnLockPn();
+    void OnReadPn();
+    // Fill SCAN MAC / SCAN SN from the lookup database by the scanned IMEI.
+    int LookupMacByImei();
+    int LookupSnByImei();
+    // ---- end of placeholders ----
 
     // Single-item operations, one per button.
     void OnReadImei();
@@ -177,6 +199,7 @@ public:
 
     // State of the station.
     int OperationBusy = 0;
+    int LastOperationResult = 1;  // what the latest guarded operation returned
     uint32_t FailureMask = 0;
     int LedJudged = 0;
     int KeyJudged = 0;
@@ -195,6 +218,7 @@ public:
     std::string writtenImei;
     std::string writtenMac;  // 12 upper-case hex digits
     std::string writtenSn;
+    OneKeyRun LastOneKeyRun;  // the latest one-key test, item by item
 
 private:
     void RegisterCommands();
@@ -224,6 +248,15 @@ private:
     void RunUsbModeWrite(const OperationSpec& spec, const std::function<int()>& write, int reportBox = 0);
     // One quiet attempt to open the listed port; 1 opened.
     int OpenListedPort();
+    // One item of the one-key test; false when the sequence stops after it.
+    bool RunOneKeyItem(const OneKeyItem& item);
+    void StopOneKeyTest(const char* reason);  // ends the run without labels
+    void EndOneKeyRun();
+    // The reboot or restore after a passed one-key test.
+    void RunPostTestCommand(const PostTestCommand& command);
+    // The Enter walk: Enter as Tab, and the step that presses ONEKEY TEST.
+    void EnterAsTab(int focusedControl);
+    void PressOneKeyTest();
 
     StationWindow& window_;
     StationOptions options_;

@@ -109,6 +109,7 @@ int CRuriZudaDlg::RunOperation(const OperationSpec& spec, const std::function<in
 {
     if (OperationBusy) {
         Warn(kBusyMessage);
+        LastOperationResult = 0;
         return 0;
     }
     OperationBusy = 1;
@@ -132,5 +133,6 @@ int CRuriZudaDlg::RunOperation(const OperationSpec& spec, const std::function<in
     OperationBusy = 0;
     if (spec.connect && spec.disconnect)
         DisconnectTarget();
+    LastOperationResult = result;
     return result;
 }

@@ -28,6 +28,7 @@ void CRuriZudaDlg::RegisterCommands()
 {
     commands_ = {
         {ctl::kRetest, [this] { OnRetest(); }},
+        {ctl::kOneKeyTest, [this] { OnOneKeyTest(); }},
         {ctl::kRefreshCom, [this] { OnRefreshCom(); }},
     };
     RegisterItemCommands();
@@ -46,13 +47,8 @@ void CRuriZudaDlg::OnTimer(int timerId)
     if (timerId == ctl::kKeyPollTimer) {
         OnKeyPollTimer();
     } else if (timerId == ctl::kOneKeyWaitTimer) {
-        // The one-key wait for the operator's judgements: not here yet.
+        OnOneKeyWaitTimer();
     }
-}
-
-bool CRuriZudaDlg::OnEnterKey(int)
-{
-    return false;
 }
 
 void CRuriZudaDlg::OnInitDialog()

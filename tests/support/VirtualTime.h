@@ -18,7 +18,7 @@
 class VirtualClock final : public Clock {
 public:
     void Sleep(int ms) override;
-    int64_t NowMs() override { return now; }
+    int64_t NowMs() const override { return now; }
     void Advance(int64_t ms) { now += ms; }
     void Record(std::string event) { events.push_back(std::move(event)); }
 
