@@ -119,6 +119,7 @@ inline constexpr auto kReadFromDb = std::to_array<ProfileKey<ReadFromDb>>({
 inline constexpr auto kLockPn = std::to_array<ProfileKey<LockPn>>({
     {"LOCKPNCODE", 30, &LockPn::lockPnCode},
     {"LOCKCODE_FROMIMEI_ENABLE", 10, &LockPn::lockCodeFromImeiEnable},
+    {"LOCKCODE_COMMAND", 256, &LockPn::lockCodeCommand},
 });
 
 // Every text field of a section has a row: a field added to StationProfile

@@ -116,6 +116,9 @@ public:
     void OnReadUsbMode();  // leaves the port open
     void OnKeyTest();      // leaves the port open for the key poll
     void OnExitKeyTest();  // leaves the port open
+    void OnReadPn();
+    void OnLockPn();
+    void OnUnlockPn();
     // Judgements and maintenance: not guarded, no device work.
     void OnOledPass();
     void OnOledFail();
@@ -143,6 +146,11 @@ public:
     int StopKeyTest();   // stops the key poll
     // A tick of the key poll: listens for the unit's key report.
     void OnKeyPollTimer();
+    // Network lock: 1 state read; 1 locked or unlocked and the state read
+    // again. They expect the port open and leave it open.
+    int ReadPnLockState();
+    int LockPn();
+    int UnlockPn();
 
     // Value checks: 1 pass, 0 fail. The identity checks set their outcome
     // flag and show their own warning.
@@ -190,6 +198,7 @@ private:
     int ReadState(std::string UnitRecord::*value, int (*read)(char*), int box, size_t shown);
     void Warn(const std::string& text);
     void RegisterItemCommands();
+    void RegisterLockCommands();
     int RunIdentityCheck(const IdentityCheckRow& check);
     // A USB-mode write, then the USB-mode read as an operation of its own.
     // `reportBox`, when not 0, repeats the write's report.

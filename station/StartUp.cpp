@@ -31,6 +31,7 @@ void CRuriZudaDlg::RegisterCommands()
         {ctl::kRefreshCom, [this] { OnRefreshCom(); }},
     };
     RegisterItemCommands();
+    RegisterLockCommands();
 }
 
 void CRuriZudaDlg::OnCommand(int controlId)
