@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "config/StationProfile.h"
@@ -38,6 +39,7 @@ struct BoundTexts {
 };
 
 struct IdentityCheckRow;
+struct PnLockChange;
 
 // The station's controller: all state of the station and every operator
 // operation. It draws nothing; it talks to its window through StationWindow.
@@ -199,6 +201,10 @@ private:
     void Warn(const std::string& text);
     void RegisterItemCommands();
     void RegisterLockCommands();
+    // LOCK and UNLOCK: a fresh read of the lock state, nothing sent when the
+    // unit is in the change's state already, else `send` into the result
+    // text (nullopt: it sent nothing), then the state read again.
+    int ChangePnLock(const PnLockChange& change, const std::function<std::optional<int>(char*)>& send);
     int RunIdentityCheck(const IdentityCheckRow& check);
     // A USB-mode write, then the USB-mode read as an operation of its own.
     // `reportBox`, when not 0, repeats the write's report.

@@ -37,6 +37,15 @@ const OperationSpec kUnlockPnOperation {
 
 }  // namespace
 
+// What LOCK or UNLOCK changes: the state it brings the unit to, the result
+// when the unit is there already, and where the result goes.
+struct PnLockChange {
+    const char* reachedState;
+    const char* already;
+    std::string UnitRecord::*result;
+    int box;
+};
+
 void CRuriZudaDlg::RegisterLockCommands()
 {
     commands_[ctl::kReadPn] = [this] { OnReadPn(); };
@@ -56,47 +65,46 @@ int CRuriZudaDlg::ReadPnLockState()
     return 1;
 }
 
-int CRuriZudaDlg::LockPn()
+int CRuriZudaDlg::ChangePnLock(const PnLockChange& change, const std::function<std::optional<int>(char*)>& send)
 {
-    unit.lockResult.clear();
+    std::string& resultText = unit.*change.result;
+    resultText.clear();
     if (!ReadPnLockState())
         return 0;
-    if (unit.lockState == kLockedState) {
-        unit.lockResult = kAlreadyLocked;
-        ShowValue(ctl::kLockBox, unit.lockResult, kLockTextShown);
+    if (unit.lockState == change.reachedState) {
+        resultText = change.already;
+        ShowValue(change.box, resultText, kLockTextShown);
         return 0;
     }
     char result[kStatusTextSize] = {};
-    const int locked = AtLockPn(result);
-    unit.lockResult = TextOf(result);
-    ShowValue(ctl::kLockBox, unit.lockResult, kLockTextShown);
-    if (!locked)
+    const std::optional<int> sent = send(result);
+    if (!sent)
+        return 0;  // the box keeps its text
+    resultText = TextOf(result);
+    ShowValue(change.box, resultText, kLockTextShown);
+    if (!*sent)
         return 0;
     return ReadPnLockState();
 }
 
+int CRuriZudaDlg::LockPn()
+{
+    return ChangePnLock({kLockedState, kAlreadyLocked, &UnitRecord::lockResult, ctl::kLockBox},
+                        [](char* result) { return AtLockPn(result); });
+}
+
 int CRuriZudaDlg::UnlockPn()
 {
-    unit.unlockResult.clear();
-    if (!ReadPnLockState())
-        return 0;
-    if (unit.lockState == kUnlockedState) {
-        unit.unlockResult = kAlreadyUnlocked;
-        ShowValue(ctl::kUnlockBox, unit.unlockResult, kLockTextShown);
-        return 0;
-    }
-    const UnlockCode code = ChooseUnlockCode(profile.lockPn, unit.imei, ProgramRunner(kLockCodeCommandLimit));
-    if (code.Refused()) {
-        Warn(code.refusal);
-        return 0;  // nothing sent
-    }
-    char result[kStatusTextSize] = {};
-    const int unlocked = AtUnlockPn(code.code.c_str(), result);
-    unit.unlockResult = TextOf(result);
-    ShowValue(ctl::kUnlockBox, unit.unlockResult, kLockTextShown);
-    if (!unlocked)
-        return 0;
-    return ReadPnLockState();
+    return ChangePnLock({kUnlockedState, kAlreadyUnlocked, &UnitRecord::unlockResult, ctl::kUnlockBox},
+                        [this](char* result) -> std::optional<int> {
+                            const UnlockCode code = ChooseUnlockCode(profile.lockPn, unit.imei,
+                                                                     ProgramRunner(kLockCodeCommandLimit));
+                            if (code.Refused()) {
+                                Warn(code.refusal);
+                                return std::nullopt;
+                            }
+                            return AtUnlockPn(code.code.c_str(), result);
+                        });
 }
 
 void CRuriZudaDlg::OnReadPn()
