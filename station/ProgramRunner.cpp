@@ -195,9 +195,11 @@ ProgramOutcome ProgramRunner::Run(const std::vector<std::string>& argv) const
         if (watched[0].revents != 0)
             break;
     }
-    // What it wrote just before it ended.
+    // What it wrote just before it ended (a helper it left behind may go
+    // on writing: it is not waited for).
     fcntl(output.read.Get(), F_SETFL, O_NONBLOCK);
-    while (open && ReadSome(output.read.Get(), outcome.output) == ReadResult::More) {
+    while (open && outcome.output.size() < kOutputLimit
+           && ReadSome(output.read.Get(), outcome.output) == ReadResult::More) {
     }
     const int status = Reap(pid);
     if (WIFSIGNALED(status)) {
