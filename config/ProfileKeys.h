@@ -121,6 +121,7 @@ inline constexpr auto kReadFromDb = std::to_array<ProfileKey<ReadFromDb>>({
 inline constexpr auto kLockPn = std::to_array<ProfileKey<LockPn>>({
     {"LOCKPNCODE", 30, &LockPn::lockPnCode},
     {"LOCKCODE_FROMIMEI_ENABLE", 10, &LockPn::lockCodeFromImeiEnable},
+    {"LOCKCODE_COMMAND", 256, &LockPn::lockCodeCommand},
 });
 
 inline constexpr auto kWriteOptions = std::to_array<ProfileKey<WriteOptions>>({

@@ -105,6 +105,9 @@ struct StationProfile {
     struct LockPnSection {
         std::string lockPnCode;
         std::string lockCodeFromImeiEnable;
+        // Program that turns the unit's IMEI into its unlock code; "" for
+        // the IMEI itself. Used only while lockCodeFromImeiEnable is on.
+        std::string lockCodeCommand;
     };
 
     // [WriteOptions]: how the identity writes of the writing station end.

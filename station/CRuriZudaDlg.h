@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "config/StationProfile.h"
@@ -44,6 +45,7 @@ struct BoundTexts {
 struct IdentityCheckRow;
 struct OneKeyItem;
 struct PostTestCommand;
+struct PnLockChange;
 
 // The station's controller: all state of the station and every operator
 // operation. It draws nothing; it talks to its window through StationWindow.
@@ -105,11 +107,8 @@ public:
     // A tick of the one-key wait: the verdict once both judgements are in.
     void OnOneKeyWaitTimer();
 
-    // ---- Provided by the network-lock and lookup-database work; empty
-    // placeholders live in station/PendingItems.cpp until they land. ----
-    void OnUnlockPn();
-    void OnLockPn();
-    void OnReadPn();
+    // ---- Provided by the lookup-database work; empty placeholders live in
+    // station/PendingItems.cpp until it lands. ----
     // Fill SCAN MAC / SCAN SN from the lookup database by the scanned IMEI.
     int LookupMacByImei();
     int LookupSnByImei();
@@ -141,6 +140,9 @@ public:
     void OnReadUsbMode();  // leaves the port open
     void OnKeyTest();      // leaves the port open for the key poll
     void OnExitKeyTest();  // leaves the port open
+    void OnReadPn();
+    void OnLockPn();
+    void OnUnlockPn();
     // Judgements and maintenance: not guarded, no device work.
     void OnOledPass();
     void OnOledFail();
@@ -182,6 +184,11 @@ public:
     int StopKeyTest();   // stops the key poll
     // A tick of the key poll: listens for the unit's key report.
     void OnKeyPollTimer();
+    // Network lock: 1 state read; 1 locked or unlocked and the state read
+    // again. They expect the port open and leave it open.
+    int ReadPnLockState();
+    int LockPn();
+    int UnlockPn();
 
     // Value checks: 1 pass, 0 fail. The identity checks set their outcome
     // flag and show their own warning.
@@ -242,6 +249,11 @@ private:
     int WriteMacText(const std::string& text);
     // A step of a combined write: 1 when it succeeded, else its failure report.
     int Step(int result, const char* failure);
+    void RegisterLockCommands();
+    // LOCK and UNLOCK: a fresh read of the lock state, nothing sent when the
+    // unit is in the change's state already, else `send` into the result
+    // text (nullopt: it sent nothing), then the state read again.
+    int ChangePnLock(const PnLockChange& change, const std::function<std::optional<int>(char*)>& send);
     int RunIdentityCheck(const IdentityCheckRow& check);
     // A USB-mode write, then the USB-mode read as an operation of its own.
     // `reportBox`, when not 0, repeats the write's report.

@@ -3,18 +3,6 @@
 // Remove this file when those operations land.
 #include "station/CRuriZudaDlg.h"
 
-void CRuriZudaDlg::OnUnlockPn()
-{
-}
-
-void CRuriZudaDlg::OnLockPn()
-{
-}
-
-void CRuriZudaDlg::OnReadPn()
-{
-}
-
 int CRuriZudaDlg::LookupMacByImei()
 {
     return 0;

@@ -33,6 +33,7 @@ void CRuriZudaDlg::RegisterCommands()
     };
     RegisterItemCommands();
     RegisterWriteCommands();
+    RegisterLockCommands();
 }
 
 void CRuriZudaDlg::OnCommand(int controlId)

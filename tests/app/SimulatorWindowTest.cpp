@@ -207,4 +207,39 @@ TEST_F(WritingStation, WritesASeriesOfThreeUnitsWithTheBoxesAdvancing)
     EXPECT_EQ(controller_->FailureMask, 0u);
 }
 
+TEST_F(WindowAgainstSimulator, OperatorLocksConfirmsAndUnlocksTheUnit)
+{
+    ModalWatcher boxes;
+    auto press = [&](const Press& press) {
+        QTest::mouseClick(window_->Control(press.button), Qt::LeftButton);
+        EXPECT_EQ(Text(ctl::kResultBox), press.status) << press.button;
+        for (const auto& [box, text] : press.boxes)
+            EXPECT_EQ(Text(box), text) << press.button << " box " << box;
+    };
+    // The example profile's code is the one the simulated unit accepts.
+    press({ctl::kReadPn, "Read LOCK PN successfully!", {{ctl::kReadPnBox, "UNLOCK"}}});
+    EXPECT_EQ(controller_->unit.lockConfirmation, "FAIL");
+    press({ctl::kLock, "Write LOCK PN successfully!", {{ctl::kLockBox, "LOCK SUCCESS"}, {ctl::kReadPnBox, "LOCK"}}});
+    press({ctl::kReadPn, "Read LOCK PN successfully!", {{ctl::kReadPnBox, "LOCK"}}});
+    EXPECT_EQ(controller_->unit.lockConfirmation, "PASS");
+    press({ctl::kLock, "Failed to write LOCK PN!", {{ctl::kLockBox, "ALREADY LOCKED"}}});
+
+    controller_->profile.lockPn.lockPnCode = "87654321";
+    press({ctl::kUnlock, "Failed to write UNLOCK PN!", {{ctl::kUnlockBox, "UNLOCK FAIL"}, {ctl::kReadPnBox, "LOCK"}}});
+    controller_->profile.lockPn.lockPnCode = "12345678";
+    press({ctl::kUnlock, "Write UNLOCK PN successfully!",
+           {{ctl::kUnlockBox, "UNLOCK SUCCESS"}, {ctl::kReadPnBox, "UNLOCK"}}});
+
+    // The shipped example program derives the same code from the IMEI read.
+    press({ctl::kLock, "Write LOCK PN successfully!", {{ctl::kReadPnBox, "LOCK"}}});
+    controller_->profile.lockPn = {"", "YES", LOCKCODE_EXAMPLE_PATH};
+    Type(ctl::kScanImei, "867400012345678");
+    press({ctl::kReadImei, "Read IMEI successfully!", {}});
+    press({ctl::kUnlock, "Write UNLOCK PN successfully!",
+           {{ctl::kUnlockBox, "UNLOCK SUCCESS"}, {ctl::kReadPnBox, "UNLOCK"}}});
+
+    EXPECT_TRUE(boxes.SeenWindows().empty());
+    EXPECT_EQ(controller_->FailureMask, failbit::kConfirmLock | failbit::kLock | failbit::kUnlock);
+}
+
 }  // namespace

@@ -1,0 +1,130 @@
+// The unit's network personalisation lock: READ PN, LOCK and UNLOCK.
+#include "station/CRuriZudaDlg.h"
+
+#include "atcmd/Atcmd.h"
+#include "station/BufferText.h"
+#include "station/ControlIds.h"
+#include "station/FailureMask.h"
+#include "station/ProgramRunner.h"
+#include "station/UnlockCode.h"
+
+namespace {
+
+// Longest text the three network-lock boxes show.
+constexpr size_t kLockTextShown = 20;
+
+constexpr const char* kLockedState = "LOCK";
+constexpr const char* kUnlockedState = "UNLOCK";
+constexpr const char* kAlreadyLocked = "ALREADY LOCKED";
+constexpr const char* kAlreadyUnlocked = "ALREADY UNLOCKED";
+
+// READ PN reports a state it read as a success and confirms the lock apart.
+const OperationSpec kReadPnOperation {
+    .successMessage = "Read LOCK PN successfully!",
+    .failureMessage = "Failed to read LOCK PN!",
+    .failureBit = failbit::kConfirmLock,
+};
+const OperationSpec kLockPnOperation {
+    .successMessage = "Write LOCK PN successfully!",
+    .failureMessage = "Failed to write LOCK PN!",
+    .failureBit = failbit::kLock,
+};
+const OperationSpec kUnlockPnOperation {
+    .successMessage = "Write UNLOCK PN successfully!",
+    .failureMessage = "Failed to write UNLOCK PN!",
+    .failureBit = failbit::kUnlock,
+};
+
+}  // namespace
+
+// What LOCK or UNLOCK changes: the state it brings the unit to, the result
+// when the unit is there already, and where the result goes.
+struct PnLockChange {
+    const char* reachedState;
+    const char* already;
+    std::string UnitRecord::*result;
+    int box;
+};
+
+void CRuriZudaDlg::RegisterLockCommands()
+{
+    commands_[ctl::kReadPn] = [this] { OnReadPn(); };
+    commands_[ctl::kUnlock] = [this] { OnUnlockPn(); };
+    commands_[ctl::kLock] = [this] { OnLockPn(); };
+}
+
+int CRuriZudaDlg::ReadPnLockState()
+{
+    unit.lockState.clear();
+    char state[kStatusTextSize] = {};
+    const int result = AtReadPnLock(state);
+    unit.lockState = TextOf(state);  // a failed read keeps what the unit said before it failed
+    if (!result)
+        return 0;  // the box keeps its text
+    ShowValue(ctl::kReadPnBox, unit.lockState, kLockTextShown);
+    return 1;
+}
+
+int CRuriZudaDlg::ChangePnLock(const PnLockChange& change, const std::function<std::optional<int>(char*)>& send)
+{
+    std::string& resultText = unit.*change.result;
+    resultText.clear();
+    if (!ReadPnLockState())
+        return 0;
+    if (unit.lockState == change.reachedState) {
+        resultText = change.already;
+        ShowValue(change.box, resultText, kLockTextShown);
+        return 0;
+    }
+    char result[kStatusTextSize] = {};
+    const std::optional<int> sent = send(result);
+    if (!sent)
+        return 0;  // the box keeps its text
+    resultText = TextOf(result);
+    ShowValue(change.box, resultText, kLockTextShown);
+    if (!*sent)
+        return 0;
+    return ReadPnLockState();
+}
+
+int CRuriZudaDlg::LockPn()
+{
+    return ChangePnLock({kLockedState, kAlreadyLocked, &UnitRecord::lockResult, ctl::kLockBox},
+                        [](char* result) { return AtLockPn(result); });
+}
+
+int CRuriZudaDlg::UnlockPn()
+{
+    return ChangePnLock({kUnlockedState, kAlreadyUnlocked, &UnitRecord::unlockResult, ctl::kUnlockBox},
+                        [this](char* result) -> std::optional<int> {
+                            const UnlockCode code = ChooseUnlockCode(profile.lockPn, unit.imei,
+                                                                     ProgramRunner(kLockCodeCommandLimit));
+                            if (code.Refused()) {
+                                Warn(code.refusal);
+                                return std::nullopt;
+                            }
+                            return AtUnlockPn(code.code.c_str(), result);
+                        });
+}
+
+void CRuriZudaDlg::OnReadPn()
+{
+    RunOperation(kReadPnOperation, [this] {
+        const int read = ReadPnLockState();
+        const bool locked = read && unit.lockState == kLockedState;
+        unit.lockConfirmation = locked ? kPass : kFail;
+        if (read && !locked)
+            FailureMask |= failbit::kConfirmLock;
+        return read;
+    });
+}
+
+void CRuriZudaDlg::OnLockPn()
+{
+    RunOperation(kLockPnOperation, [this] { return LockPn(); });
+}
+
+void CRuriZudaDlg::OnUnlockPn()
+{
+    RunOperation(kUnlockPnOperation, [this] { return UnlockPn(); });
+}
