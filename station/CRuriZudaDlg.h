@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -14,6 +15,10 @@
 #include "station/StationWindow.h"
 #include "station/UnitRecord.h"
 
+class ResultRow;
+class ResultStore;
+class StoreTransaction;
+
 // Start-up choices of the station (command line).
 struct StationOptions {
     // When set, this port is listed instead of searching for the unit by
@@ -23,6 +28,11 @@ struct StationOptions {
     // system's (libudev, /dev). Not owned.
     DeviceSource* devices = nullptr;
     PortProbe* probe = nullptr;
+    // Where PASS.mdb, FAIL.mdb and the lookup database live; empty means
+    // the executable's directory.
+    std::filesystem::path dataDir {};
+    // Where units are stored; nullptr means SQLite files in dataDir. Not owned.
+    ResultStore* results = nullptr;
 };
 
 // Texts of the edit controls the operations read, as last copied from the
@@ -124,6 +134,7 @@ public:
     void OnEnterMaintenance();
     void OnExitMaintenance();
     void OnCheckDate();
+    void OnTestFinish();  // stores the unit; sets TestFinished
 
     // Test items of the single-item operations: 1 success, 0 failure.
     int ImeiItem();
@@ -158,6 +169,23 @@ public:
     int CheckComplete();  // shows the first missing value
     int UnitPassed();
 
+    // Result database: 1 stored, 0 not stored (the reason has been shown).
+    int SaveUnitRecord();
+    // PASS.mdb or FAIL.mdb in the station's folder, by the unit's verdict.
+    std::string ResultDbPath();
+    // 1 no stored row shares an identity with the row buffer, 0 a duplicate
+    // (shown). Engine errors throw StoreError.
+    int CheckDuplicates(StoreTransaction& store, const ResultRow& row);
+    // Appends the row buffer with its time and repair mark and commits.
+    void InsertUnitRow(StoreTransaction& store, const ResultRow& row);
+    // The folder of the result and lookup databases.
+    std::filesystem::path StationFilesDir() const;
+
+    // Lookup database: SCAN MAC / SCAN SN filled from the row of the scanned
+    // IMEI; 1 a row matched, 0 otherwise.
+    int LookupMacByImei();
+    int LookupSnByImei();
+
     // State of the station.
     int OperationBusy = 0;
     uint32_t FailureMask = 0;
@@ -190,6 +218,10 @@ private:
     int ReadState(std::string UnitRecord::*value, int (*read)(char*), int box, size_t shown);
     void Warn(const std::string& text);
     void RegisterItemCommands();
+    void RegisterRecordCommands();
+    // The row buffer: the stored values of the unit in column order.
+    ResultRow UnitRow() const;
+    int LookUpScanField(const char* column, int field, size_t fieldLimit);
     int RunIdentityCheck(const IdentityCheckRow& check);
     // A USB-mode write, then the USB-mode read as an operation of its own.
     // `reportBox`, when not 0, repeats the write's report.
@@ -202,5 +234,6 @@ private:
     std::unique_ptr<DeviceSource> systemDevices_;
     std::unique_ptr<PortProbe> systemProbe_;
     std::unique_ptr<PortMonitor> monitor_;
+    std::unique_ptr<ResultStore> systemResults_;
     std::map<int, std::function<void()>> commands_;
 };

@@ -4,6 +4,7 @@
 
 #include "discovery/UdevDeviceSource.h"
 #include "link/StationLog.h"
+#include "records/ResultStore.h"
 #include "station/ControlIds.h"
 #include "station/ProfileRules.h"
 
@@ -19,6 +20,10 @@ CRuriZudaDlg::CRuriZudaDlg(StationWindow& window, StationOptions options)
         systemProbe_ = std::make_unique<DevPortProbe>();
         options_.probe = systemProbe_.get();
     }
+    if (!options_.results) {
+        systemResults_ = MakeSqliteResultStore();
+        options_.results = systemResults_.get();
+    }
     RegisterCommands();
 }
 
@@ -31,6 +36,7 @@ void CRuriZudaDlg::RegisterCommands()
         {ctl::kRefreshCom, [this] { OnRefreshCom(); }},
     };
     RegisterItemCommands();
+    RegisterRecordCommands();
 }
 
 void CRuriZudaDlg::OnCommand(int controlId)

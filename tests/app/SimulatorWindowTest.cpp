@@ -10,6 +10,7 @@
 #include "station/ControlIds.h"
 #include "station/FailureMask.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/SqliteFiles.h"
 
 #include <fstream>
 #include <sstream>
@@ -36,10 +37,11 @@ protected:
     {
         port_ = simulator_.ReadLine(5000);
         ASSERT_FALSE(port_.empty());
-        WriteProfile(ExampleProfile());
+        WriteProfile(Profile());
         window_ = std::make_unique<QtStationWindow>();
         StationOptions options;
         options.fixedPort = port_;
+        options.dataDir = dir_.Path();
         controller_ = std::make_unique<CRuriZudaDlg>(*window_, options);
         window_->Attach(*controller_);
         controller_->OnInitDialog();
@@ -62,6 +64,10 @@ protected:
     }
 
     std::string Text(int id) const { return window_->Text(id); }
+
+    virtual std::string Profile() const { return ExampleProfile(); }
+
+    void Click(int button) { QTest::mouseClick(window_->Control(button), Qt::LeftButton); }
 
     ChildProcess simulator_ {{UNIT_SIM_PROGRAM}};
     std::string port_;
@@ -148,6 +154,32 @@ TEST_F(WindowAgainstSimulator, OperatorDrivesModesLightsJudgementsAndTheKeyTest)
 
     QTest::mouseClick(window_->Control(ctl::kPowerOff), Qt::LeftButton);
     EXPECT_TRUE(boxes.SeenWindows().empty());
+}
+
+// A station that stores what it reads, with nothing else to complete.
+class StoringAgainstSimulator : public WindowAgainstSimulator {
+protected:
+    std::string Profile() const override
+    {
+        return "[Station]\nUSEMDB=YES\nREADIMEI=YES\nREADMAC=YES\nREADSN=YES\nREADSIM=YES\n";
+    }
+};
+
+TEST_F(StoringAgainstSimulator, TestFinishStoresTheUnitOnceAndLetsRetestGoOn)
+{
+    ModalWatcher boxes;
+    for (int round = 0; round < 2; ++round) {
+        for (int button : {ctl::kReadImei, ctl::kReadMac, ctl::kReadSn, ctl::kReadSim})
+            Click(button);
+        Click(ctl::kTestFinish);
+        Click(ctl::kRetest);
+    }
+    std::vector<std::string> seen;
+    for (const auto& box : boxes.SeenWindows())
+        seen.push_back(box.texts.empty() ? "" : box.texts.front());
+    EXPECT_EQ(seen, (std::vector<std::string> {"Database is created", "Written SN is already in database "}));
+    EXPECT_EQ(Query(dir_.Path() / "PASS.mdb", "SELECT IMEI, MAC, SN, SIM FROM SNTable"),
+              (Rows {{"867400012345678", "A4-5E-60-C1-22-9F", "RZ26A0145871", "SIM inserted"}}));
 }
 
 }  // namespace
