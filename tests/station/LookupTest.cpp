@@ -39,6 +39,7 @@ protected:
     {
         window.SetText(ctl::kScanImei, imei);
         window.events.clear();
+        window.boxes.clear();
         return {station->LookupMacByImei(), station->LookupSnByImei()};
     }
 
