@@ -16,9 +16,9 @@ std::string QuietWindow::Text(int id) const
     return it == texts.end() ? std::string() : it->second;
 }
 
-BenchFolder::BenchFolder()
+BenchFolder::BenchFolder(const std::filesystem::path& base)
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "rurizuda-bench-XXXXXX").string();
+    std::string pattern = (base / "rurizuda-bench-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("cannot create a temporary folder");
     path_ = pattern;

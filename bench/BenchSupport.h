@@ -35,11 +35,12 @@ public:
     std::string lastBox;
 };
 
-// A fresh folder under the system's temporary folder, made the current
-// directory (the station log and workstation.ini go there); removed at exit.
+// A fresh folder under `base` (the system's temporary folder by default),
+// made the current directory (the station log and workstation.ini go
+// there); removed at exit.
 class BenchFolder {
 public:
-    BenchFolder();
+    explicit BenchFolder(const std::filesystem::path& base = std::filesystem::temp_directory_path());
     ~BenchFolder();
     const std::filesystem::path& Path() const { return path_; }
 
