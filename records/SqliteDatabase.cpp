@@ -8,8 +8,13 @@ SqliteDatabase::SqliteDatabase(const std::string& file, int flags)
     : file_(file)
 {
     const int rc = sqlite3_open_v2(file.c_str(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK)
-        Fail(rc);
+    if (rc != SQLITE_OK) {
+        // The destructor does not run for a constructor that throws.
+        const std::string reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        throw StoreError(file_ + ": " + reason);
+    }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
 }
