@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -16,6 +17,10 @@
 #include "station/StationWindow.h"
 #include "station/UnitRecord.h"
 
+class ResultRow;
+class ResultStore;
+class StoreTransaction;
+
 // Start-up choices of the station (command line).
 struct StationOptions {
     // When set, this port is listed instead of searching for the unit by
@@ -28,6 +33,11 @@ struct StationOptions {
     // The writing station: the identity-write group is shown. The test
     // station keeps it hidden.
     bool engineering = false;
+    // Where PASS.mdb, FAIL.mdb and the lookup database live; empty means
+    // the executable's directory.
+    std::filesystem::path dataDir {};
+    // Where units are stored; nullptr means SQLite files in dataDir. Not owned.
+    ResultStore* results = nullptr;
 };
 
 // Texts of the edit controls the operations read, as last copied from the
@@ -107,13 +117,6 @@ public:
     // A tick of the one-key wait: the verdict once both judgements are in.
     void OnOneKeyWaitTimer();
 
-    // ---- Provided by the lookup-database work; empty placeholders live in
-    // station/PendingItems.cpp until it lands. ----
-    // Fill SCAN MAC / SCAN SN from the lookup database by the scanned IMEI.
-    int LookupMacByImei();
-    int LookupSnByImei();
-    // ---- end of placeholders ----
-
     // Single-item operations, one per button.
     void OnReadImei();
     void OnReadVersion();
@@ -151,6 +154,7 @@ public:
     void OnEnterMaintenance();
     void OnExitMaintenance();
     void OnCheckDate();
+    void OnTestFinish();  // stores the unit; sets TestFinished
 
     // Identity writes of the writing station: no failure bit is set.
     void OnWriteImei();
@@ -204,6 +208,23 @@ public:
     int CheckComplete();  // shows the first missing value
     int UnitPassed();
 
+    // Result database: 1 stored, 0 not stored (the reason has been shown).
+    int SaveUnitRecord();
+    // PASS.mdb or FAIL.mdb in the station's folder, by the unit's verdict.
+    std::string ResultDbPath();
+    // 1 no stored row shares an identity with the row buffer, 0 a duplicate
+    // (shown). Engine errors throw StoreError.
+    int CheckDuplicates(StoreTransaction& store, const ResultRow& row);
+    // Appends the row buffer with its time and repair mark and commits.
+    void InsertUnitRow(StoreTransaction& store, const ResultRow& row);
+    // The folder of the result and lookup databases.
+    std::filesystem::path StationFilesDir() const;
+
+    // Lookup database: SCAN MAC / SCAN SN filled from the row of the scanned
+    // IMEI; 1 a row matched, 0 otherwise.
+    int LookupMacByImei();
+    int LookupSnByImei();
+
     // State of the station.
     int OperationBusy = 0;
     int LastOperationResult = 1;  // what the latest guarded operation returned
@@ -254,6 +275,10 @@ private:
     // unit is in the change's state already, else `send` into the result
     // text (nullopt: it sent nothing), then the state read again.
     int ChangePnLock(const PnLockChange& change, const std::function<std::optional<int>(char*)>& send);
+    void RegisterRecordCommands();
+    // The row buffer: the stored values of the unit in column order.
+    ResultRow UnitRow() const;
+    int LookUpScanField(const char* column, int field, size_t fieldLimit);
     int RunIdentityCheck(const IdentityCheckRow& check);
     // A USB-mode write, then the USB-mode read as an operation of its own.
     // `reportBox`, when not 0, repeats the write's report.
@@ -275,5 +300,6 @@ private:
     std::unique_ptr<DeviceSource> systemDevices_;
     std::unique_ptr<PortProbe> systemProbe_;
     std::unique_ptr<PortMonitor> monitor_;
+    std::unique_ptr<ResultStore> systemResults_;
     std::map<int, std::function<void()>> commands_;
 };

@@ -4,6 +4,7 @@
 
 #include "discovery/UdevDeviceSource.h"
 #include "link/StationLog.h"
+#include "records/ResultStore.h"
 #include "station/ControlIds.h"
 #include "station/ProfileRules.h"
 
@@ -18,6 +19,10 @@ CRuriZudaDlg::CRuriZudaDlg(StationWindow& window, StationOptions options)
     if (!options_.probe) {
         systemProbe_ = std::make_unique<DevPortProbe>();
         options_.probe = systemProbe_.get();
+    }
+    if (!options_.results) {
+        systemResults_ = MakeSqliteResultStore();
+        options_.results = systemResults_.get();
     }
     RegisterCommands();
 }
@@ -34,6 +39,7 @@ void CRuriZudaDlg::RegisterCommands()
     RegisterItemCommands();
     RegisterWriteCommands();
     RegisterLockCommands();
+    RegisterRecordCommands();
 }
 
 void CRuriZudaDlg::OnCommand(int controlId)

@@ -11,6 +11,7 @@
 #include "station/ControlIds.h"
 #include "station/FailureMask.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/SqliteFiles.h"
 
 #include <fstream>
 #include <sstream>
@@ -41,8 +42,9 @@ protected:
         window_ = std::make_unique<QtStationWindow>();
         std::vector<std::string> args {"--port", port_};
         args.insert(args.end(), extraArgs_.begin(), extraArgs_.end());
-        const CommandLine line = ParseCommandLine(args);
+        CommandLine line = ParseCommandLine(args);
         ASSERT_EQ(line.error, "");
+        line.options.dataDir = dir_.Path();
         controller_ = std::make_unique<CRuriZudaDlg>(*window_, line.options);
         window_->Attach(*controller_);
         controller_->OnInitDialog();
@@ -240,6 +242,32 @@ TEST_F(WindowAgainstSimulator, OperatorLocksConfirmsAndUnlocksTheUnit)
 
     EXPECT_TRUE(boxes.SeenWindows().empty());
     EXPECT_EQ(controller_->FailureMask, failbit::kConfirmLock | failbit::kLock | failbit::kUnlock);
+}
+
+// A station that stores what it reads, with nothing else to complete.
+class StoringAgainstSimulator : public WindowAgainstSimulator {
+protected:
+    StoringAgainstSimulator()
+    {
+        profile_ = "[Station]\nUSEMDB=YES\nREADIMEI=YES\nREADMAC=YES\nREADSN=YES\nREADSIM=YES\n";
+    }
+};
+
+TEST_F(StoringAgainstSimulator, TestFinishStoresTheUnitOnceAndLetsRetestGoOn)
+{
+    ModalWatcher boxes;
+    for (int round = 0; round < 2; ++round) {
+        for (int button : {ctl::kReadImei, ctl::kReadMac, ctl::kReadSn, ctl::kReadSim})
+            Click(button);
+        Click(ctl::kTestFinish);
+        Click(ctl::kRetest);
+    }
+    std::vector<std::string> seen;
+    for (const auto& box : boxes.SeenWindows())
+        seen.push_back(box.texts.empty() ? "" : box.texts.front());
+    EXPECT_EQ(seen, (std::vector<std::string> {"Database is created", "Written SN is already in database "}));
+    EXPECT_EQ(Query(dir_.Path() / "PASS.mdb", "SELECT IMEI, MAC, SN, SIM FROM SNTable"),
+              (Rows {{"867400012345678", "A4-5E-60-C1-22-9F", "RZ26A0145871", "SIM inserted"}}));
 }
 
 }  // namespace

@@ -1,0 +1,12 @@
+#include "records/ExecutableDir.h"
+
+#include <system_error>
+
+std::filesystem::path ExecutableDir()
+{
+    std::error_code error;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return std::filesystem::current_path(error);
+    return exe.parent_path();
+}

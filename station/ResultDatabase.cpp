@@ -1,0 +1,155 @@
+// TEST FINISH: the unit stored as one row of SNTable in PASS.mdb or FAIL.mdb
+// beside the executable, refused when a stored row shares an identity with
+// it, unless the station is in maintenance mode.
+#include "station/CRuriZudaDlg.h"
+
+#include <ctime>
+
+#include "records/ExecutableDir.h"
+#include "records/ResultStore.h"
+#include "station/ControlIds.h"
+
+namespace {
+
+constexpr const char* kPassFile = "PASS.mdb";
+constexpr const char* kFailFile = "FAIL.mdb";
+constexpr const char* kDatabaseCreated = "Database is created";
+constexpr const char* kRepairMark = "YES";
+constexpr const char* kStoreFailedPrefix = "The unit was not stored: ";
+
+const OperationSpec kTestFinishOperation {
+    .successMessage = "Write database successfully!",
+    .failureMessage = "Failed to write database!",
+    .connect = false,
+};
+
+// Where each stored value of the unit goes; DTIME and ISREPAIR are set when
+// the row is inserted.
+const std::pair<Column, std::string UnitRecord::*> kStoredValues[] = {
+    {Column::Ver, &UnitRecord::version},
+    {Column::ReleaseTime, &UnitRecord::releaseDate},
+    {Column::Sn, &UnitRecord::sn},
+    {Column::PcbaSn, &UnitRecord::pcbaSn},
+    {Column::Mac, &UnitRecord::mac},
+    {Column::Imei, &UnitRecord::imei},
+    {Column::Ssid, &UnitRecord::ssid},
+    {Column::Sim, &UnitRecord::simText},
+    {Column::Sd, &UnitRecord::sdText},
+    {Column::KavoKey, &UnitRecord::keyResult},
+    {Column::Oled, &UnitRecord::oledResult},
+    {Column::Led, &UnitRecord::ledResult},
+    {Column::GsmCalData, &UnitRecord::gsmCalResult},
+    {Column::TdCalData, &UnitRecord::tdCalResult},
+    {Column::LteCalData, &UnitRecord::lteCalResult},
+    {Column::WcdmaCalData, &UnitRecord::wcdmaCalResult},
+    {Column::Wifi, &UnitRecord::wifiResult},
+    {Column::Rssi2g, &UnitRecord::rssi2g},
+    {Column::Rssi3g, &UnitRecord::rssi3g},
+    {Column::Rssi4g, &UnitRecord::rssi4g},
+    {Column::RssiResult, &UnitRecord::rssiResult},
+    {Column::Charger, &UnitRecord::chargerResult},
+    {Column::UsbMode, &UnitRecord::linuxUsbModeResult},
+    {Column::LockPn, &UnitRecord::lockResult},
+    {Column::IsLockPn, &UnitRecord::lockConfirmation},
+    {Column::IsLinuxUsbMode, &UnitRecord::usbModeConfirmation},
+};
+
+// The duplicate messages keep their trailing blank.
+const char* DuplicateMessage(Column key)
+{
+    switch (key) {
+    case Column::Sn:
+        return "Written SN is already in database ";
+    case Column::Mac:
+        return "Written MAC is already in database ";
+    case Column::Imei:
+        return "Written IMEI is already in database ";
+    default:
+        return "Written PCBA SN is already in database ";
+    }
+}
+
+// The local time as ctime writes it: 24 characters and a line feed.
+std::string CtimeNow()
+{
+    const std::time_t now = std::time(nullptr);
+    char text[26] = {};
+    if (!ctime_r(&now, text))
+        return "";
+    return text;
+}
+
+}  // namespace
+
+void CRuriZudaDlg::RegisterRecordCommands()
+{
+    commands_[ctl::kTestFinish] = [this] { OnTestFinish(); };
+}
+
+void CRuriZudaDlg::OnTestFinish()
+{
+    RunOperation(kTestFinishOperation, [this] {
+        const int stored = SaveUnitRecord();
+        if (stored)
+            ClearUnitValues();
+        TestFinished = 1;
+        return stored;
+    });
+}
+
+std::filesystem::path CRuriZudaDlg::StationFilesDir() const
+{
+    return options_.dataDir.empty() ? ExecutableDir() : options_.dataDir;
+}
+
+std::string CRuriZudaDlg::ResultDbPath()
+{
+    return (StationFilesDir() / (UnitPassed() ? kPassFile : kFailFile)).string();
+}
+
+ResultRow CRuriZudaDlg::UnitRow() const
+{
+    ResultRow row;
+    for (const auto& [column, value] : kStoredValues)
+        row[column] = unit.*value;
+    return row;
+}
+
+int CRuriZudaDlg::SaveUnitRecord()
+{
+    if (!IsOn(profile.station.useMdb))
+        return 0;
+    if (!CheckComplete())
+        return 0;
+    const ResultRow row = UnitRow();
+    try {
+        const auto store = options_.results->Begin(ResultDbPath());
+        if (MaintenanceMode == 0 && !CheckDuplicates(*store, row))
+            return 0;
+        InsertUnitRow(*store, row);
+    } catch (const StoreError& error) {
+        window_.MessageBox(kStoreFailedPrefix + std::string(error.what()), kApplicationName, BoxIcon::Warning);
+        return 0;
+    }
+    OnExitMaintenance();
+    return 1;
+}
+
+int CRuriZudaDlg::CheckDuplicates(StoreTransaction& store, const ResultRow& row)
+{
+    const auto duplicate = store.FindDuplicate(row);
+    if (!duplicate)
+        return 1;
+    window_.MessageBox(DuplicateMessage(*duplicate), kApplicationName, BoxIcon::Warning);
+    return 0;
+}
+
+void CRuriZudaDlg::InsertUnitRow(StoreTransaction& store, const ResultRow& row)
+{
+    ResultRow stored = row;
+    stored[Column::Dtime] = CtimeNow();
+    stored[Column::IsRepair] = MaintenanceMode == 1 ? kRepairMark : "";
+    store.Insert(stored);
+    if (store.Commit())
+        window_.MessageBox(kDatabaseCreated, kApplicationName, BoxIcon::Warning);
+}

@@ -1,0 +1,194 @@
+// TEST FINISH against real result files in the station's temporary folder.
+#include <fstream>
+#include <regex>
+
+#include "station/FailureMask.h"
+#include "tests/station/StationFixture.h"
+#include "tests/station/StatusEvents.h"
+#include "tests/support/SqliteFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Events = std::vector<std::string>;
+constexpr int kMain = ctl::kMainLamp;
+
+Events Box(const std::string& text)
+{
+    return {"box RuriZuda warning: " + text};
+}
+
+const Events kStored = Report(kMain, "success", "Write database successfully!");
+const Events kNotStored = Report(kMain, "fail", "Failed to write database!");
+
+class TestFinish : public StationFixture {
+protected:
+    void SetUp() override { Restart("[Station]\nUSEMDB=YES\n"); }
+
+    void Restart(const std::string& profile, const fs::path& dataDir = {})
+    {
+        WriteProfile(profile);
+        StationOptions options;
+        options.fixedPort = kUnitPort;
+        options.dataDir = dataDir.empty() ? dir.Path() : dataDir;
+        Start(std::move(options));
+    }
+
+    void SetUnit(const std::string& sn, const std::string& mac, const std::string& imei, const std::string& pcbaSn)
+    {
+        station->unit.sn = sn;
+        station->unit.mac = mac;
+        station->unit.imei = imei;
+        station->unit.pcbaSn = pcbaSn;
+        station->unit.version = "RZ_V1.2.2_B05";
+    }
+
+    // Presses TEST FINISH and returns what the operator saw.
+    Events PressTestFinish()
+    {
+        window.events.clear();
+        station->OnCommand(ctl::kTestFinish);
+        return StatusEvents(window);
+    }
+
+    Rows Stored(const std::string& file, const std::string& columns)
+    {
+        return Query(dir.Path() / file, "SELECT " + columns + " FROM SNTable ORDER BY rowid");
+    }
+
+    const Events started = Started(kMain);
+};
+
+TEST_F(TestFinish, FreshStationCreatesPassMdbStoresTheUnitAndClearsItsValues)
+{
+    SetUnit("RZ26A0145871", "A4-5E-60-C1-22-9F", "867400012345678", "PB26A0145871");
+    station->unit.rssi2g = "63";
+    EXPECT_EQ(PressTestFinish(), started + Box("Database is created") + kStored);
+    const Rows rows = Stored("PASS.mdb", "SN, MAC, IMEI, PCBASN, VER, RSSI2G, ISREPAIR, ISLOCKPN, ISLINUXUSBMODE, DTIME");
+    ASSERT_EQ(rows.size(), 1u);
+    const std::vector<Cell> expected {"RZ26A0145871", "A4-5E-60-C1-22-9F", "867400012345678", "PB26A0145871",
+                                      "RZ_V1.2.2_B05", "63", "", "", ""};
+    EXPECT_EQ(std::vector<Cell>(rows[0].begin(), rows[0].end() - 1), expected);
+    const std::regex ctimeText("[A-Z][a-z]{2} [A-Z][a-z]{2} [ 123][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}\n");
+    EXPECT_TRUE(std::regex_match(*rows[0].back(), ctimeText)) << *rows[0].back();
+    EXPECT_FALSE(fs::exists(dir.Path() / "FAIL.mdb"));
+    EXPECT_EQ(station->unit.sn, "");
+    EXPECT_EQ(station->TestFinished, 1);
+    EXPECT_EQ(station->OperationBusy, 0);
+}
+
+TEST_F(TestFinish, SameUnitIsRefusedUntilMaintenanceStoresItOnceAsARepair)
+{
+    const auto sameUnit = [this] { SetUnit("RZ26A0145871", "A4-5E-60-C1-22-9F", "867400012345678", "PB26A0145871"); };
+    sameUnit();
+    PressTestFinish();
+    sameUnit();
+    EXPECT_EQ(PressTestFinish(), started + Box("Written SN is already in database ") + kNotStored);
+    EXPECT_EQ(station->unit.sn, "RZ26A0145871") << "a refused unit keeps its values";
+
+    station->OnEnterMaintenance();
+    EXPECT_EQ(PressTestFinish(), started + kStored);
+    EXPECT_EQ(Stored("PASS.mdb", "ISREPAIR"), (Rows {{""}, {"YES"}}));
+    EXPECT_EQ(station->MaintenanceMode, 0);
+    EXPECT_TRUE(window.IsVisible(ctl::kEnterMaintenance));
+    EXPECT_FALSE(window.IsVisible(ctl::kExitMaintenance));
+    EXPECT_FALSE(window.IsVisible(ctl::kMaintenanceNotice));
+
+    sameUnit();
+    EXPECT_EQ(PressTestFinish(), started + Box("Written SN is already in database ") + kNotStored);
+}
+
+TEST_F(TestFinish, EachDuplicateIdentityHasItsOwnMessage)
+{
+    SetUnit("SN1", "MAC1", "IMEI1", "PCBA1");
+    PressTestFinish();
+    const struct {
+        const char* sn;
+        const char* mac;
+        const char* imei;
+        const char* pcbaSn;
+        const char* message;
+    } cases[] = {
+        {"SN1", "MAC2", "IMEI2", "PCBA2", "Written SN is already in database "},
+        {"", "MAC1", "IMEI1", "PCBA2", "Written MAC is already in database "},
+        {"SN2", "MAC2", "IMEI1", "PCBA2", "Written IMEI is already in database "},
+        {"SN2", "MAC2", "IMEI2", "PCBA1", "Written PCBA SN is already in database "},
+    };
+    for (const auto& c : cases) {
+        SetUnit(c.sn, c.mac, c.imei, c.pcbaSn);
+        EXPECT_EQ(PressTestFinish(), started + Box(c.message) + kNotStored) << c.message;
+    }
+    SetUnit("sn1", "mac1", "imei1", "pcba1");
+    EXPECT_EQ(PressTestFinish(), started + kStored) << "letter case counts";
+}
+
+TEST_F(TestFinish, FailingUnitsGoToFailMdbAndAreComparedOnlyThere)
+{
+    Restart("[Station]\nUSEMDB=YES\nREADSIM=YES\n");
+    const auto unitWithSim = [this](const char* sim) {
+        SetUnit("SN1", "MAC1", "IMEI1", "PCBA1");
+        station->unit.simText = sim;
+    };
+    unitWithSim("SIM not inserted");
+    EXPECT_EQ(PressTestFinish(), started + Box("Database is created") + kStored);
+    unitWithSim("SIM inserted");
+    EXPECT_EQ(PressTestFinish(), started + Box("Database is created") + kStored) << "PASS.mdb holds no such unit";
+    unitWithSim("SIM not inserted");
+    EXPECT_EQ(PressTestFinish(), started + Box("Written SN is already in database ") + kNotStored);
+    EXPECT_EQ(Stored("FAIL.mdb", "SIM"), Rows {{"SIM not inserted"}});
+    EXPECT_EQ(Stored("PASS.mdb", "SIM"), Rows {{"SIM inserted"}});
+}
+
+TEST_F(TestFinish, RefusalsBeforeTheFileKeepMaintenanceAndCreateNothing)
+{
+    const struct {
+        const char* profile;
+        Events boxes;
+    } cases[] = {
+        {"[Station]\nUSEMDB=NO\n", {}},
+        {"[Station]\nUSEMDB=YES\nREADSN=YES\n", Box("SN is empty")},
+    };
+    for (const auto& c : cases) {
+        Restart(c.profile);
+        station->OnEnterMaintenance();
+        EXPECT_EQ(PressTestFinish(), started + c.boxes + kNotStored) << c.profile;
+        EXPECT_EQ(station->MaintenanceMode, 1) << c.profile;
+        EXPECT_EQ(station->TestFinished, 1) << c.profile;
+    }
+    EXPECT_FALSE(fs::exists(dir.Path() / "PASS.mdb"));
+}
+
+TEST_F(TestFinish, EngineErrorsAreShownWithTheirReasonAndLeaveTheFileAlone)
+{
+    std::ofstream(dir.Path() / "PASS.mdb") << "not a station database";
+    std::ofstream(dir.Path() / "folder") << "a regular file";
+    const struct {
+        fs::path dataDir;
+        std::string reason;
+    } cases[] = {
+        {dir.Path(), (dir.Path() / "PASS.mdb").string() + ": file is not a database"},
+        {dir.Path() / "folder" / "station", "unable to open database file"},
+    };
+    for (const auto& c : cases) {
+        Restart("[Station]\nUSEMDB=YES\n", c.dataDir);
+        station->OnEnterMaintenance();
+        SetUnit("SN1", "MAC1", "IMEI1", "PCBA1");
+        const Events seen = PressTestFinish();
+        ASSERT_EQ(seen.size(), started.size() + 1 + kNotStored.size()) << c.reason;
+        EXPECT_TRUE(seen[2].starts_with("box RuriZuda warning: The unit was not stored: ")) << seen[2];
+        EXPECT_NE(seen[2].find(c.reason), std::string::npos) << seen[2];
+        EXPECT_EQ(station->unit.sn, "SN1");
+        EXPECT_EQ(station->MaintenanceMode, 1);
+    }
+    EXPECT_EQ(ReadFileText(dir.Path() / "PASS.mdb"), "not a station database");
+    EXPECT_EQ(ReadFileText(dir.Path() / "folder"), "a regular file");
+}
+
+TEST_F(TestFinish, BusyStationRefusesWithoutMarkingTheTestFinished)
+{
+    station->OperationBusy = 1;
+    EXPECT_EQ(PressTestFinish(), Events {"box WARNING warning: The other operation is in process!"});
+    EXPECT_EQ(station->TestFinished, 0);
+}
+
+}  // namespace
