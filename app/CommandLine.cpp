@@ -8,6 +8,9 @@ constexpr std::string_view kPortOption = "--port";
 constexpr std::string_view kScreenshotOption = "--screenshot";
 constexpr std::string_view kHelpOption = "--help";
 
+constexpr std::string_view kDirOption = "--dir";
+constexpr std::string_view kVersionOption = "--version";
+
 // The value of `option` at args[i], given as "--option VALUE" (advancing i)
 // or "--option=VALUE". False when args[i] is not this option.
 bool TakeValue(std::span<const std::string> args, size_t& i, std::string_view option, std::string& value,
@@ -41,6 +44,9 @@ CommandLine ParseCommandLine(std::span<const std::string> args)
             line.help = true;
         } else if (TakeValue(args, i, kPortOption, line.options.fixedPort, line.error)) {
         } else if (TakeValue(args, i, kScreenshotOption, line.screenshotPath, line.error)) {
+        } else if (TakeValue(args, i, kDirOption, line.stationDir, line.error)) {
+        } else if (args[i] == kVersionOption) {
+            line.version = true;
         } else {
             line.error = "unknown argument: " + args[i];
         }

@@ -3,7 +3,7 @@
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-# What building, testing and running the station needs on Debian 12.
+# What building, testing, packaging and running the station needs on Debian 12.
 PACKAGES=(
   g++ cmake make pkg-config
   qt6-base-dev libgl-dev
@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev
   umockdev libumockdev-dev
   fonts-wqy-zenhei
+  dpkg-dev file lintian desktop-file-utils
 )
 
 # Installs the packages that are missing (through sudo unless root).

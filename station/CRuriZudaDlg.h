@@ -23,6 +23,9 @@ struct StationOptions {
     // system's (libudev, /dev). Not owned.
     DeviceSource* devices = nullptr;
     PortProbe* probe = nullptr;
+    // The folder of the result databases PASS.mdb and FAIL.mdb; empty means
+    // beside the executable.
+    std::string dataDir {};
 };
 
 // Texts of the edit controls the operations read, as last copied from the

@@ -30,6 +30,18 @@ TEST(CommandLine, MissingValuesAndUnknownArgumentsAreUsageErrors)
     EXPECT_NE(Parse({"--portal", "x"}).error, "");
     EXPECT_NE(Parse({"ttyACM0"}).error, "");
     EXPECT_NE(Parse({"--help", "-x"}).error, "");
+    EXPECT_NE(Parse({"--dir"}).error, "");
+    EXPECT_NE(Parse({"--version=1"}).error, "");
+}
+
+TEST(CommandLine, DirTakesAValueAndVersionIsAFlag)
+{
+    const CommandLine line = Parse({"--dir", "/srv/line 3", "--version"});
+    EXPECT_EQ(line.error, "");
+    EXPECT_EQ(line.stationDir, "/srv/line 3");
+    EXPECT_TRUE(line.version);
+    EXPECT_EQ(Parse({"--dir=relative"}).stationDir, "relative");
+    EXPECT_FALSE(Parse({"--dir=relative"}).version);
 }
 
 }  // namespace
