@@ -94,12 +94,14 @@ StationFolderFacts GatherStationFolderFacts(const std::string& dirOption)
 
 std::vector<fs::path> ExampleProfileCandidates(const fs::path& executableDir)
 {
-    const fs::path prefix = executableDir.parent_path();
-    return {
-        prefix / "share" / kStationFolderName / kExampleProfileName,
-        prefix / "share" / "doc" / kStationFolderName / kExampleProfileName,
-        fs::path(RURIZUDA_SOURCE_DIR) / "config" / kExampleProfileName,
-    };
+    std::vector<fs::path> candidates;
+    if (executableDir.is_absolute()) {
+        const fs::path prefix = executableDir.parent_path();
+        candidates.push_back(prefix / "share" / kStationFolderName / kExampleProfileName);
+        candidates.push_back(prefix / "share" / "doc" / kStationFolderName / kExampleProfileName);
+    }
+    candidates.push_back(fs::path(RURIZUDA_SOURCE_DIR) / "config" / kExampleProfileName);
+    return candidates;
 }
 
 StationFolderSetup PrepareStationFolder(const fs::path& folder, const std::vector<fs::path>& exampleProfiles)
