@@ -14,11 +14,13 @@ constexpr int kArcs = 3;
 constexpr int kArcStart = 45 * 16;
 constexpr int kArcSpan = 90 * 16;
 
-QPixmap DrawIcon(int size)
+}  // namespace
+
+QImage DrawApplicationIcon(int size)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     const double s = size;
     painter.setPen(Qt::NoPen);
@@ -37,15 +39,13 @@ QPixmap DrawIcon(int size)
         const double r = s * 0.18 * arc;
         painter.drawArc(QRectF(source.x() - r, source.y() - r, 2 * r, 2 * r), kArcStart, kArcSpan);
     }
-    return pixmap;
+    return image;
 }
-
-}  // namespace
 
 QIcon ApplicationIcon()
 {
     QIcon icon;
     for (int size : kIconSizes)
-        icon.addPixmap(DrawIcon(size));
+        icon.addPixmap(QPixmap::fromImage(DrawApplicationIcon(size)));
     return icon;
 }

@@ -10,6 +10,9 @@ constexpr std::string_view kHelpOption = "--help";
 // The writing station: shows the identity-write group.
 constexpr std::string_view kEngineeringOption = "--engineering";
 
+constexpr std::string_view kDirOption = "--dir";
+constexpr std::string_view kVersionOption = "--version";
+
 // The value of `option` at args[i], given as "--option VALUE" (advancing i)
 // or "--option=VALUE". False when args[i] is not this option.
 bool TakeValue(std::span<const std::string> args, size_t& i, std::string_view option, std::string& value,
@@ -45,6 +48,9 @@ CommandLine ParseCommandLine(std::span<const std::string> args)
         } else if (TakeValue(args, i, kScreenshotOption, line.screenshotPath, line.error)) {
         } else if (args[i] == kEngineeringOption) {
             line.options.engineering = true;
+        } else if (TakeValue(args, i, kDirOption, line.stationDir, line.error)) {
+        } else if (args[i] == kVersionOption) {
+            line.version = true;
         } else {
             line.error = "unknown argument: " + args[i];
         }

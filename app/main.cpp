@@ -2,6 +2,7 @@
 // operator closes it, and ends.
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "app/AppIcon.h"
 #include "app/CommandLine.h"
 #include "app/QtStationWindow.h"
+#include "app/StationFolder.h"
 #include "app/StationFont.h"
 #include "link/StationLog.h"
 #include "station/CRuriZudaDlg.h"
@@ -42,6 +44,37 @@ int SaveScreenshot(QtStationWindow& window, const std::string& path)
     return EXIT_SUCCESS;
 }
 
+// Chooses the station folder, prepares it and changes into it; fills in
+// where the databases go. False (with the reason printed) when the station
+// cannot keep its files anywhere.
+bool EnterStationFolder(const std::string& dirOption, StationOptions& options)
+{
+    const StationFolderFacts facts = GatherStationFolderFacts(dirOption);
+    const StationFolder folder = ChooseStationFolder(facts);
+    if (!folder.error.empty()) {
+        std::fprintf(stderr, "rurizuda: %s\n", folder.error.c_str());
+        return false;
+    }
+    options.dataDir = folder.dataDir.string();
+    if (folder.workDir.empty())
+        return true;
+    const StationFolderSetup setup = PrepareStationFolder(folder.workDir, ExampleProfileCandidates(facts.executableDir));
+    if (!setup.message.empty())
+        std::fprintf(stderr, "rurizuda: %s\n", setup.message.c_str());
+    if (!setup.error.empty()) {
+        std::fprintf(stderr, "rurizuda: %s\n", setup.error.c_str());
+        return false;
+    }
+    std::error_code error;
+    std::filesystem::current_path(folder.workDir, error);
+    if (error) {
+        std::fprintf(stderr, "rurizuda: cannot enter the station folder %s: %s\n", folder.workDir.c_str(),
+                     error.message().c_str());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -58,7 +91,14 @@ int main(int argc, char* argv[])
                     "  --screenshot FILE    save a picture of the started window as PNG and end\n"
                     "  --engineering        writing station: show the identity writes (IMEI, MAC, SN)\n"
                     "                       that number a series of units\n",
+                    "  --dir DIR            keep workstation.ini, writelog.txt and the databases in DIR\n"
+                    "                       (created when missing, with the example profile copied in)\n"
+                    "  --version            print the version and end\n",
                     kUsage);
+        return EXIT_SUCCESS;
+    }
+    if (line.version) {
+        std::printf("rurizuda %s\n", RURIZUDA_VERSION);
         return EXIT_SUCCESS;
     }
     if (!HaveDisplay()) {
@@ -67,17 +107,25 @@ int main(int argc, char* argv[])
         return EXIT_FAILURE;
     }
 
+    // A relative screenshot path names a file in the folder the station was
+    // started from, not in the station folder.
+    const std::string screenshotPath =
+        line.screenshotPath.empty() ? "" : std::filesystem::absolute(line.screenshotPath).string();
+    StationOptions options = line.options;
+    if (!EnterStationFolder(line.stationDir, options))
+        return EXIT_FAILURE;
+
     QApplication app(argc, argv);
     QApplication::setFont(StationFont());
     QApplication::setWindowIcon(ApplicationIcon());
 
     QtStationWindow window;
-    CRuriZudaDlg controller(window, line.options);
+    CRuriZudaDlg controller(window, options);
     window.Attach(controller);
     controller.OnInitDialog();
 
-    if (!line.screenshotPath.empty()) {
-        const int status = SaveScreenshot(window, line.screenshotPath);
+    if (!screenshotPath.empty()) {
+        const int status = SaveScreenshot(window, screenshotPath);
         controller.OnDestroy();
         return status;
     }

@@ -3,7 +3,7 @@
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-# What building, testing and running the station needs on Debian 12.
+# What building, testing, packaging and running the station needs on Debian 12.
 PACKAGES=(
   g++ cmake make pkg-config
   qt6-base-dev libgl-dev
@@ -14,6 +14,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   nlohmann-json3-dev
   python3 chromium
+  dpkg-dev file lintian desktop-file-utils
 )
 
 # Installs the packages that are missing (through sudo unless root).

@@ -42,4 +42,20 @@ TEST(CommandLine, EngineeringIsASwitchOffByDefault)
     EXPECT_EQ(line.options.fixedPort, "/dev/pts/4");
 }
 
+TEST(CommandLine, DirAndVersionUsage)
+{
+    EXPECT_NE(Parse({"--dir"}).error, "");
+    EXPECT_NE(Parse({"--version=1"}).error, "");
+}
+
+TEST(CommandLine, DirTakesAValueAndVersionIsAFlag)
+{
+    const CommandLine line = Parse({"--dir", "/srv/line 3", "--version"});
+    EXPECT_EQ(line.error, "");
+    EXPECT_EQ(line.stationDir, "/srv/line 3");
+    EXPECT_TRUE(line.version);
+    EXPECT_EQ(Parse({"--dir=relative"}).stationDir, "relative");
+    EXPECT_FALSE(Parse({"--dir=relative"}).version);
+}
+
 }  // namespace
