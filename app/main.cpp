@@ -90,7 +90,7 @@ int main(int argc, char* argv[])
                     "  --port PATH          list PATH as the unit's port instead of searching by USB identity\n"
                     "  --screenshot FILE    save a picture of the started window as PNG and end\n"
                     "  --engineering        writing station: show the identity writes (IMEI, MAC, SN)\n"
-                    "                       that number a series of units\n",
+                    "                       that number a series of units\n"
                     "  --dir DIR            keep workstation.ini, writelog.txt and the databases in DIR\n"
                     "                       (created when missing, with the example profile copied in)\n"
                     "  --version            print the version and end\n",
