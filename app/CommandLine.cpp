@@ -7,6 +7,7 @@ namespace {
 constexpr std::string_view kPortOption = "--port";
 constexpr std::string_view kScreenshotOption = "--screenshot";
 constexpr std::string_view kHelpOption = "--help";
+constexpr std::string_view kTraceOption = "--trace";
 
 // The value of `option` at args[i], given as "--option VALUE" (advancing i)
 // or "--option=VALUE". False when args[i] is not this option.
@@ -41,6 +42,7 @@ CommandLine ParseCommandLine(std::span<const std::string> args)
             line.help = true;
         } else if (TakeValue(args, i, kPortOption, line.options.fixedPort, line.error)) {
         } else if (TakeValue(args, i, kScreenshotOption, line.screenshotPath, line.error)) {
+        } else if (TakeValue(args, i, kTraceOption, line.options.wireTraceDir, line.error)) {
         } else {
             line.error = "unknown argument: " + args[i];
         }

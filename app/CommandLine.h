@@ -14,8 +14,8 @@ struct CommandLine {
 };
 
 // Parses the arguments after the program name:
-//   [--port PATH] [--screenshot FILE.png] [--help]
+//   [--port PATH] [--screenshot FILE.png] [--trace DIR] [--help]
 // Options also take the form --option=VALUE.
 CommandLine ParseCommandLine(std::span<const std::string> args);
 
-inline constexpr const char* kUsage = "usage: rurizuda [--port PATH] [--screenshot FILE.png] [--help]";
+inline constexpr const char* kUsage = "usage: rurizuda [--port PATH] [--screenshot FILE.png] [--trace DIR] [--help]";

@@ -55,7 +55,8 @@ int main(int argc, char* argv[])
     if (line.help) {
         std::printf("%s\n"
                     "  --port PATH          list PATH as the unit's port instead of searching by USB identity\n"
-                    "  --screenshot FILE    save a picture of the started window as PNG and end\n",
+                    "  --screenshot FILE    save a picture of the started window as PNG and end\n"
+                    "  --trace DIR          write every byte exchanged with the unit to DIR, one file per unit\n",
                     kUsage);
         return EXIT_SUCCESS;
     }

@@ -13,6 +13,7 @@
 #include "station/OperationSpec.h"
 #include "station/StationWindow.h"
 #include "station/UnitRecord.h"
+#include "station/UnitWireTrace.h"
 
 // Start-up choices of the station (command line).
 struct StationOptions {
@@ -23,6 +24,9 @@ struct StationOptions {
     // system's (libudev, /dev). Not owned.
     DeviceSource* devices = nullptr;
     PortProbe* probe = nullptr;
+    // Folder of the wire trace files (--trace DIR); wins over the profile's
+    // WIRETRACE_DIR. Empty: the profile decides.
+    std::string wireTraceDir;
 };
 
 // Texts of the edit controls the operations read, as last copied from the
@@ -72,6 +76,16 @@ public:
     // Start-up and profile.
     void LoadStationProfile();
     void ApplyStationProfile();
+
+    // Wire trace of the AT port, one file per unit (station/WireTraceControl.cpp).
+    // Switched on at start-up when a trace folder is given.
+    void StartWireTrace();
+    // Ends the current unit's trace file, named with its SN once known, and
+    // begins the next unit's.
+    void NextUnitWireTrace();
+    void StopWireTrace();
+    // The file being written; empty when the trace is off.
+    std::filesystem::path CurrentWireTracePath() const { return wireTrace_.CurrentPath(); }
 
     // Operation frame and status reporting.
     void ShowStatus(unsigned kind, std::string message);
@@ -204,4 +218,7 @@ private:
     std::unique_ptr<PortProbe> systemProbe_;
     std::unique_ptr<PortMonitor> monitor_;
     std::map<int, std::function<void()>> commands_;
+    // The SN the current unit's trace file is named with.
+    std::string SnForWireTrace() const;
+    UnitWireTrace wireTrace_;
 };

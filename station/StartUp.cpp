@@ -70,11 +70,13 @@ void CRuriZudaDlg::OnInitDialog()
     ApplyStationProfile();
     if (options_.fixedPort.empty())
         RegisterPortNotification();
+    StartWireTrace();
 }
 
 void CRuriZudaDlg::OnDestroy()
 {
     UnregisterPortNotification();
+    StopWireTrace();
 }
 
 void CRuriZudaDlg::LoadStationProfile()

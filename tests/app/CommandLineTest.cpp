@@ -32,4 +32,12 @@ TEST(CommandLine, MissingValuesAndUnknownArgumentsAreUsageErrors)
     EXPECT_NE(Parse({"--help", "-x"}).error, "");
 }
 
+TEST(CommandLine, TraceNamesTheWireTraceFolder)
+{
+    EXPECT_EQ(Parse({"--trace", "traces"}).options.wireTraceDir, "traces");
+    EXPECT_EQ(Parse({"--trace=/var/log/rz"}).options.wireTraceDir, "/var/log/rz");
+    EXPECT_EQ(Parse({}).options.wireTraceDir, "");
+    EXPECT_NE(Parse({"--trace"}).error, "");
+}
+
 }  // namespace
