@@ -26,7 +26,7 @@ struct StationOptions {
     PortProbe* probe = nullptr;
     // Folder of the wire trace files (--trace DIR); wins over the profile's
     // WIRETRACE_DIR. Empty: the profile decides.
-    std::string wireTraceDir;
+    std::string wireTraceDir {};
 };
 
 // Texts of the edit controls the operations read, as last copied from the

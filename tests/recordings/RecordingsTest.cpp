@@ -113,8 +113,9 @@ TEST_P(Recording, ReplaysToTheExpectedOutcome)
         station->OnCommand(button);
 
     EXPECT_EQ(replay->Unanswered(), std::vector<std::string> {}) << "the station asked what the unit was not asked";
-    if (expected.mask)
+    if (expected.mask) {
         EXPECT_EQ(station->FailureMask, *expected.mask);
+    }
     if (expected.labels) {
         std::vector<int> shown;
         for (const FailureLabel& label : kFailureLabels) {
