@@ -12,6 +12,7 @@ constexpr std::string_view kEngineeringOption = "--engineering";
 
 constexpr std::string_view kDirOption = "--dir";
 constexpr std::string_view kVersionOption = "--version";
+constexpr std::string_view kTraceOption = "--trace";
 
 // The value of `option` at args[i], given as "--option VALUE" (advancing i)
 // or "--option=VALUE". False when args[i] is not this option.
@@ -51,6 +52,7 @@ CommandLine ParseCommandLine(std::span<const std::string> args)
         } else if (TakeValue(args, i, kDirOption, line.stationDir, line.error)) {
         } else if (args[i] == kVersionOption) {
             line.version = true;
+        } else if (TakeValue(args, i, kTraceOption, line.options.wireTraceDir, line.error)) {
         } else {
             line.error = "unknown argument: " + args[i];
         }

@@ -19,9 +19,9 @@ struct CommandLine {
 };
 
 // Parses the arguments after the program name:
-//   [--port PATH] [--screenshot FILE.png] [--engineering] [--dir DIR] [--version] [--help]
+//   [--port PATH] [--screenshot FILE.png] [--engineering] [--dir DIR] [--trace DIR] [--version] [--help]
 // Options also take the form --option=VALUE.
 CommandLine ParseCommandLine(std::span<const std::string> args);
 
-inline constexpr const char* kUsage =
-    "usage: rurizuda [--port PATH] [--screenshot FILE.png] [--engineering] [--dir DIR] [--version] [--help]";
+inline constexpr const char* kUsage = "usage: rurizuda [--port PATH] [--screenshot FILE.png] [--engineering] [--dir DIR]"
+                                      " [--trace DIR] [--version] [--help]";

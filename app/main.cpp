@@ -93,7 +93,8 @@ int main(int argc, char* argv[])
                     "                       that number a series of units\n"
                     "  --dir DIR            keep workstation.ini, writelog.txt and the databases in DIR\n"
                     "                       (created when missing, with the example profile copied in)\n"
-                    "  --version            print the version and end\n",
+                    "  --version            print the version and end\n"
+                    "  --trace DIR          write every byte exchanged with the unit to DIR, one file per unit\n",
                     kUsage);
         return EXIT_SUCCESS;
     }

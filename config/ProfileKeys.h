@@ -78,6 +78,7 @@ inline constexpr auto kStation = std::to_array<ProfileKey<Station>>({
     {"WRITE_UNLOCK_PN_SINGLE", 10, &Station::writeUnlockPnSingle},
     {"WRITE_LOCK_PN_SINGLE", 10, &Station::writeLockPnSingle},
     {"READ_LOCK_PN_SINGLE", 10, &Station::readLockPnSingle},
+    {"WIRETRACE_DIR", 260, &Station::wireTraceDir},
 });
 
 inline constexpr auto kOnekey = std::to_array<ProfileKey<Onekey>>({

@@ -59,6 +59,7 @@ struct StationProfile {
         std::string writeUnlockPnSingle;
         std::string writeLockPnSingle;
         std::string readLockPnSingle;
+        std::string wireTraceDir;  // folder of the per-unit wire trace files; "" off
     };
 
     // [Onekey]: the items of the one-key test and what follows a pass.

@@ -4,6 +4,7 @@
 
 #include "link/Clock.h"
 #include "link/TermiosSerial.h"
+#include "link/WireTrace.h"
 
 namespace {
 TermiosSerial termiosBackend;
@@ -39,12 +40,18 @@ int SerialPurge(SerialHandle handle)
 
 int SerialRead(SerialHandle handle, unsigned char* dest, int maxCount)
 {
-    return CurrentSerialBackend().Read(handle, dest, maxCount);
+    const int count = CurrentSerialBackend().Read(handle, dest, maxCount);
+    if (WireTraceSink* trace = InstalledWireTrace(); trace && count > 0)
+        trace->Record(WireDirection::Received, dest, count);
+    return count;
 }
 
 int SerialWrite(SerialHandle handle, const unsigned char* bytes, int count)
 {
-    return CurrentSerialBackend().Write(handle, bytes, count);
+    const int written = CurrentSerialBackend().Write(handle, bytes, count);
+    if (WireTraceSink* trace = InstalledWireTrace(); trace && written == 1)
+        trace->Record(WireDirection::Sent, bytes, count);
+    return written;
 }
 
 int SerialLastReadError()

@@ -98,9 +98,9 @@ std::optional<std::pair<std::string_view, std::string_view>> CommandAndNumber(st
     return std::pair {text.substr(0, colon), text.substr(colon + 1)};
 }
 
-const std::array<OptionEntry, 35>& Options()
+const std::array<OptionEntry, 36>& Options()
 {
-    static const std::array<OptionEntry, 35> kOptions {{
+    static const std::array<OptionEntry, 36> kOptions {{
         {"imei", "IMEI", "IMEI the unit reports",
          [](ProgramConfig& c, std::string_view v) { return SetText(c.state.imei, v); }},
         {"mac", "MAC", "Wi-Fi MAC, 12 hex digits or pairs separated by ':' or '-'",
@@ -213,6 +213,12 @@ const std::array<OptionEntry, 35>& Options()
                  return BadMs(v);
              c.options.separateReadGapMs = *ms;
              return {};
+         }},
+        {"replay", "TRACE", "act as the unit recorded in the wire trace TRACE (state and fault options are ignored)",
+         [](ProgramConfig& c, std::string_view v) -> std::string {
+             if (v.empty())
+                 return "--replay needs a TRACE file";
+             return SetText(c.replayPath, v);
          }},
         {"log", "", "print requests and replies to stderr",
          [](ProgramConfig& c, std::string_view) { c.log = true; return std::string(); }},

@@ -15,6 +15,7 @@ struct ProgramConfig {
     SimOptions options;
     bool log = false;               // requests and replies to stderr
     bool exitOnStdinClose = false;  // end when standard input reaches its end
+    std::string replayPath;         // answer as the unit recorded in this wire trace
 };
 
 struct CommandLineResult {

@@ -2,8 +2,9 @@
 
 #include "sim/PseudoTerminal.h"
 #include "sim/StopSignals.h"
-#include "sim/UnitSimulator.h"
-#include "sim/WireLog.h"
+#include "sim/UnitBehaviour.h"
+
+#include "link/WireTrace.h"
 
 #include <array>
 #include <cerrno>
@@ -28,10 +29,10 @@ constexpr std::string_view kReplyMark = "<-- ";
 
 }  // namespace
 
-UnitServer::UnitServer(PseudoTerminal& terminal, UnitSimulator& simulator, const StopSignals& stop,
+UnitServer::UnitServer(PseudoTerminal& terminal, UnitBehaviour& unit, const StopSignals& stop,
                        ServerOptions options, std::ostream& log)
     : terminal_(terminal)
-    , simulator_(simulator)
+    , unit_(unit)
     , stop_(stop)
     , options_(options)
     , log_(log)
@@ -82,7 +83,7 @@ void UnitServer::ReadRequests()
             const std::string_view bytes(buffer.data(), static_cast<std::size_t>(count));
             const auto arrived = WriteScheduler::Clock::now();
             Log(kRequestMark, bytes);
-            scheduler_.Add(arrived, simulator_.Receive(bytes));
+            scheduler_.Add(arrived, unit_.Receive(bytes));
             continue;
         }
         if (count < 0 && errno == EINTR)
@@ -118,7 +119,7 @@ void UnitServer::WriteDueAnswers()
 void UnitServer::Log(std::string_view direction, std::string_view bytes)
 {
     if (options_.log)
-        log_ << direction << EscapeForLog(bytes) << std::endl;
+        log_ << direction << EscapeWireBytes(bytes) << std::endl;
 }
 
 }  // namespace sim

@@ -9,7 +9,7 @@ namespace sim {
 
 class PseudoTerminal;
 class StopSignals;
-class UnitSimulator;
+class UnitBehaviour;
 
 struct ServerOptions {
     bool log = false;               // "--> " and "<-- " lines on the log stream
@@ -17,10 +17,10 @@ struct ServerOptions {
 };
 
 // Serves the unit on a pseudo-terminal: hands what the station writes to the
-// simulator and writes its answers when they fall due. Waits in poll() only.
+// unit and writes its answers when they fall due. Waits in poll() only.
 class UnitServer {
 public:
-    UnitServer(PseudoTerminal& terminal, UnitSimulator& simulator, const StopSignals& stop,
+    UnitServer(PseudoTerminal& terminal, UnitBehaviour& unit, const StopSignals& stop,
                ServerOptions options, std::ostream& log);
 
     // Returns when a stop signal arrives, or standard input ends if asked to.
@@ -34,7 +34,7 @@ private:
     void Log(std::string_view direction, std::string_view bytes);
 
     PseudoTerminal& terminal_;
-    UnitSimulator& simulator_;
+    UnitBehaviour& unit_;
     const StopSignals& stop_;
     ServerOptions options_;
     std::ostream& log_;

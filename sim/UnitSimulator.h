@@ -3,6 +3,7 @@
 #include "sim/LineAssembler.h"
 #include "sim/SimOptions.h"
 #include "sim/TimedWrite.h"
+#include "sim/UnitBehaviour.h"
 #include "sim/UnitCommands.h"
 #include "sim/UnitState.h"
 
@@ -15,7 +16,7 @@ namespace sim {
 // The unit as seen from its AT port. Bytes written by the station go in; the
 // unit's writes come out with the delay after which each is due. Nothing here
 // waits: the caller does the timing.
-class UnitSimulator {
+class UnitSimulator final : public UnitBehaviour {
 public:
     explicit UnitSimulator(UnitState state = {}, SimOptions options = {});
 
@@ -23,7 +24,7 @@ public:
     // the writes answering every request line these bytes completed, delays
     // counted from now and never decreasing. Lines that do not begin with
     // "AT" (any case) are ignored.
-    std::vector<TimedWrite> Receive(std::string_view bytes);
+    std::vector<TimedWrite> Receive(std::string_view bytes) override;
 
     UnitState& State() { return state_; }
     const UnitState& State() const { return state_; }

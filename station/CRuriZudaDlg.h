@@ -16,6 +16,7 @@
 #include "station/OperationSpec.h"
 #include "station/StationWindow.h"
 #include "station/UnitRecord.h"
+#include "station/UnitWireTrace.h"
 
 class ResultRow;
 class ResultStore;
@@ -38,6 +39,9 @@ struct StationOptions {
     std::filesystem::path dataDir {};
     // Where units are stored; nullptr means SQLite files in dataDir. Not owned.
     ResultStore* results = nullptr;
+    // Folder of the wire trace files (--trace DIR); wins over the profile's
+    // WIRETRACE_DIR. Empty: the profile decides.
+    std::string wireTraceDir {};
 };
 
 // Texts of the edit controls the operations read, as last copied from the
@@ -92,6 +96,16 @@ public:
     // Start-up and profile.
     void LoadStationProfile();
     void ApplyStationProfile();
+
+    // Wire trace of the AT port, one file per unit (station/WireTraceControl.cpp).
+    // Switched on at start-up when a trace folder is given.
+    void StartWireTrace();
+    // Ends the current unit's trace file, named with its SN once known, and
+    // begins the next unit's.
+    void NextUnitWireTrace();
+    void StopWireTrace();
+    // The file being written; empty when the trace is off.
+    std::filesystem::path CurrentWireTracePath() const { return wireTrace_.CurrentPath(); }
 
     // Operation frame and status reporting.
     void ShowStatus(unsigned kind, std::string message);
@@ -302,4 +316,7 @@ private:
     std::unique_ptr<PortMonitor> monitor_;
     std::unique_ptr<ResultStore> systemResults_;
     std::map<int, std::function<void()>> commands_;
+    // The SN the current unit's trace file is named with.
+    std::string SnForWireTrace() const;
+    UnitWireTrace wireTrace_;
 };

@@ -32,6 +32,7 @@ void CRuriZudaDlg::OnRetest()
         }
         TestFinished = 0;
     }
+    NextUnitWireTrace();
     ClearUnitValues();
     for (int control : kClearedOnRetest)
         window_.SetText(control, "");

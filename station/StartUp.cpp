@@ -75,11 +75,13 @@ void CRuriZudaDlg::OnInitDialog()
     ShowIdentityWriteGroup();
     if (options_.fixedPort.empty())
         RegisterPortNotification();
+    StartWireTrace();
 }
 
 void CRuriZudaDlg::OnDestroy()
 {
     UnregisterPortNotification();
+    StopWireTrace();
 }
 
 void CRuriZudaDlg::LoadStationProfile()

@@ -58,4 +58,12 @@ TEST(CommandLine, DirTakesAValueAndVersionIsAFlag)
     EXPECT_FALSE(Parse({"--dir=relative"}).version);
 }
 
+TEST(CommandLine, TraceNamesTheWireTraceFolder)
+{
+    EXPECT_EQ(Parse({"--trace", "traces"}).options.wireTraceDir, "traces");
+    EXPECT_EQ(Parse({"--trace=/var/log/rz"}).options.wireTraceDir, "/var/log/rz");
+    EXPECT_EQ(Parse({}).options.wireTraceDir, "");
+    EXPECT_NE(Parse({"--trace"}).error, "");
+}
+
 }  // namespace

@@ -74,12 +74,13 @@ TEST(CommandLine, TalkOptionsSetEchoDelaysAndFaults)
     const ProgramConfig config =
         Accepted({"--echo", "--delay", "0", "--read-gap", "300", "--log", "--exit-on-stdin-close", "--no-answer",
                   "+RESET", "--error-answer", "*MRD_SN?", "--split", "*MRD_IMEI?:7", "--cmd-delay", "+CESQ:250",
-                  "--split", "all:2", "--no-answer=all"});
+                  "--split", "all:2", "--no-answer=all", "--replay", "unit.trace"});
     EXPECT_TRUE(config.options.echo);
     EXPECT_EQ(config.options.answerDelayMs, 0);
     EXPECT_EQ(config.options.separateReadGapMs, 300);
     EXPECT_TRUE(config.log);
     EXPECT_TRUE(config.exitOnStdinClose);
+    EXPECT_EQ(config.replayPath, "unit.trace");
     const FaultTable& faults = config.options.faults;
     EXPECT_EQ(faults.Lookup("+SDCARD?"), (CommandFault {true, false, 2, 0}));
     EXPECT_TRUE(faults.Lookup("*MRD_SN?").errorAnswer);
@@ -135,7 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase {"UnknownCalFile", {"--no-cal", "wcdma"}, "not a calibration file"},
         BadCase {"SplitWithoutOffset", {"--split", "*MRD_IMEI?"}, "CMD:OFFSET"},
         BadCase {"SplitWithoutCommand", {"--split", ":4"}, "CMD:OFFSET"},
-        BadCase {"CommandDelayNotANumber", {"--cmd-delay", "+CESQ:x"}, "CMD:MS"}),
+        BadCase {"CommandDelayNotANumber", {"--cmd-delay", "+CESQ:x"}, "CMD:MS"},
+        BadCase {"ReplayWithoutTrace", {"--replay="}, "needs a TRACE"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

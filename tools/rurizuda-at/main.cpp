@@ -2,11 +2,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "atcmd/Atcmd.h"
 #include "link/StationLog.h"
+#include "link/WireTraceFile.h"
 #include "tools/rurizuda-at/ToolCommands.h"
 
 namespace {
@@ -18,7 +20,7 @@ constexpr int kExitUsage = 2;
 void PrintHelp(std::FILE* out)
 {
     std::fprintf(out,
-                 "Usage: rurizuda-at --port PATH [--] COMMAND [VALUE]\n"
+                 "Usage: rurizuda-at --port PATH [--trace FILE] [--] COMMAND [VALUE]\n"
                  "\n"
                  "Runs one device command on the unit's AT port PATH (for example /dev/ttyACM0,\n"
                  "or the path printed by rurizuda-unit-sim) with the station's exact timing.\n"
@@ -26,6 +28,9 @@ void PrintHelp(std::FILE* out)
                  "command (bytes outside printable ASCII as \\xNN). Failure entries go to\n"
                  "writelog.txt in the current directory, traces to standard error.\n"
                  "\n"
+                 "--trace FILE appends every chunk written to and read from the port to FILE\n"
+                 "(\"<ms> --> bytes\" / \"<ms> <-- bytes\"); rurizuda-unit-sim --replay FILE\n"
+                 "answers as the recorded unit.\n"
                  "\"--\" ends the options, for a VALUE that begins with '-'.\n"
                  "Exit status: 0 result 1, 1 result 0, 2 usage error or port not opened.\n"
                  "\n"
@@ -49,6 +54,7 @@ int UsageError(const std::string& reason)
 int main(int argc, char** argv)
 {
     std::string port;
+    std::string tracePath;
     std::vector<std::string> words;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
@@ -66,6 +72,14 @@ int main(int argc, char** argv)
             port = argv[++i];
         } else if (arg.rfind("--port=", 0) == 0) {
             port = arg.substr(std::strlen("--port="));
+        } else if (arg == "--trace") {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0')
+                return UsageError("--trace needs a FILE");
+            tracePath = argv[++i];
+        } else if (arg.rfind("--trace=", 0) == 0) {
+            tracePath = arg.substr(std::strlen("--trace="));
+            if (tracePath.empty())
+                return UsageError("--trace needs a FILE");
         } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageError("unknown option " + arg);
         } else {
@@ -94,6 +108,17 @@ int main(int argc, char** argv)
                      std::strerror(errno));
         return kExitUsage;
     }
+    std::unique_ptr<WireTraceFile> wireTrace;
+    if (!tracePath.empty()) {
+        wireTrace = std::make_unique<WireTraceFile>();
+        std::string reason;
+        if (!wireTrace->Open(tracePath, reason)) {
+            std::fprintf(stderr, "rurizuda-at: %s\n", reason.c_str());
+            LogClose();
+            return kExitUsage;
+        }
+        InstallWireTrace(wireTrace.get());
+    }
     if (!AtOpen(port.c_str())) {
         std::fprintf(stderr, "rurizuda-at: cannot open the port %s (missing, not a serial port, not permitted, or in use)\n",
                      port.c_str());
@@ -103,6 +128,10 @@ int main(int argc, char** argv)
     const ToolRun run = command->run(value);
     AtClose();
     LogClose();
+    if (wireTrace) {
+        InstallWireTrace(nullptr);
+        wireTrace->Close();
+    }
 
     std::printf("result=%d\n", run.result);
     for (const auto& output : run.outputs)
