@@ -18,6 +18,7 @@
 #include "station/UnitRecord.h"
 #include "station/UnitWireTrace.h"
 
+struct UnitJournalEntry;
 class ResultRow;
 class ResultStore;
 class StoreTransaction;
@@ -224,6 +225,10 @@ public:
 
     // Result database: 1 stored, 0 not stored (the reason has been shown).
     int SaveUnitRecord();
+    // The unit's line in the per-unit journal, and writing it beside the
+    // result files; `maintenance` as it was before the store.
+    UnitJournalEntry JournalEntry(bool stored, bool maintenance);
+    void RecordUnitInJournal(bool stored, bool maintenance);
     // PASS.mdb or FAIL.mdb in the station's folder, by the unit's verdict.
     std::string ResultDbPath();
     // 1 no stored row shares an identity with the row buffer, 0 a duplicate
@@ -319,4 +324,6 @@ private:
     // The SN the current unit's trace file is named with.
     std::string SnForWireTrace() const;
     UnitWireTrace wireTrace_;
+    // Why the latest store was refused, for the unit journal.
+    std::string storeRefusal_;
 };

@@ -16,6 +16,7 @@ constexpr const char* kFailFile = "FAIL.mdb";
 constexpr const char* kDatabaseCreated = "Database is created";
 constexpr const char* kRepairMark = "YES";
 constexpr const char* kStoreFailedPrefix = "The unit was not stored: ";
+constexpr const char* kIncompleteRefusal = "a value the unit must have is missing";
 
 const OperationSpec kTestFinishOperation {
     .successMessage = "Write database successfully!",
@@ -89,7 +90,10 @@ void CRuriZudaDlg::RegisterRecordCommands()
 void CRuriZudaDlg::OnTestFinish()
 {
     RunOperation(kTestFinishOperation, [this] {
+        const bool maintenance = MaintenanceMode == 1;
         const int stored = SaveUnitRecord();
+        if (IsOn(profile.station.useMdb))
+            RecordUnitInJournal(stored == 1, maintenance);
         if (stored)
             ClearUnitValues();
         TestFinished = 1;
@@ -117,10 +121,13 @@ ResultRow CRuriZudaDlg::UnitRow() const
 
 int CRuriZudaDlg::SaveUnitRecord()
 {
+    storeRefusal_ = "";
     if (!IsOn(profile.station.useMdb))
         return 0;
-    if (!CheckComplete())
+    if (!CheckComplete()) {
+        storeRefusal_ = kIncompleteRefusal;
         return 0;
+    }
     const ResultRow row = UnitRow();
     try {
         const auto store = options_.results->Begin(ResultDbPath());
@@ -128,7 +135,8 @@ int CRuriZudaDlg::SaveUnitRecord()
             return 0;
         InsertUnitRow(*store, row);
     } catch (const StoreError& error) {
-        window_.MessageBox(kStoreFailedPrefix + std::string(error.what()), kApplicationName, BoxIcon::Warning);
+        storeRefusal_ = kStoreFailedPrefix + std::string(error.what());
+        window_.MessageBox(storeRefusal_, kApplicationName, BoxIcon::Warning);
         return 0;
     }
     OnExitMaintenance();
@@ -140,7 +148,8 @@ int CRuriZudaDlg::CheckDuplicates(StoreTransaction& store, const ResultRow& row)
     const auto duplicate = store.FindDuplicate(row);
     if (!duplicate)
         return 1;
-    window_.MessageBox(DuplicateMessage(*duplicate), kApplicationName, BoxIcon::Warning);
+    storeRefusal_ = DuplicateMessage(*duplicate);
+    window_.MessageBox(storeRefusal_, kApplicationName, BoxIcon::Warning);
     return 0;
 }
 

@@ -34,6 +34,7 @@ void CRuriZudaDlg::OnRetest()
     }
     NextUnitWireTrace();
     ClearUnitValues();
+    LastOneKeyRun = {};
     for (int control : kClearedOnRetest)
         window_.SetText(control, "");
     for (unsigned blank : kBlankKinds)

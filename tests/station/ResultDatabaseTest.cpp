@@ -5,6 +5,7 @@
 #include "station/FailureMask.h"
 #include "tests/station/StationFixture.h"
 #include "tests/station/StatusEvents.h"
+#include "records/UnitJournal.h"
 #include "tests/support/SqliteFiles.h"
 
 namespace {
@@ -189,6 +190,34 @@ TEST_F(TestFinish, BusyStationRefusesWithoutMarkingTheTestFinished)
     station->OperationBusy = 1;
     EXPECT_EQ(PressTestFinish(), Events {"box WARNING warning: The other operation is in process!"});
     EXPECT_EQ(station->TestFinished, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Every TEST FINISH that stores the unit or is refused leaves one line in the
+// day's journal, with the items of the unit's one-key test.
+TEST_F(TestFinish, EachStoreAndEachRefusalLeavesAJournalLine)
+{
+    station->LastOneKeyRun.items = {{"READMAC", 1, 812}, {"TESTLED", 0, 4000}};
+    for (int round = 0; round < 2; ++round) {
+        SetUnit("RZ26A0145871", "A4-5E-60-C1-22-9F", "867400012345678", "PB26A0145871");
+        station->scanned.mac = "A4-5E-60-C1-22-9F";
+        PressTestFinish();
+    }
+    const UnitJournalRead journal = ReadUnitJournal(UnitJournalPath(dir.Path(), JournalClock::now()));
+    ASSERT_EQ(journal.entries.size(), 2u);
+    EXPECT_TRUE(journal.entries[0].stored);
+    EXPECT_EQ(journal.entries[0].verdict, "PASS");
+    EXPECT_EQ(journal.entries[0].sn, "RZ26A0145871");
+    ASSERT_EQ(journal.entries[0].items.size(), 2u);
+    EXPECT_EQ(journal.entries[0].items[0].values, (std::vector<std::string> {"A4-5E-60-C1-22-9F"}));
+    EXPECT_EQ(journal.entries[0].items[0].reference, "A4-5E-60-C1-22-9F");
+    EXPECT_EQ(journal.entries[0].items[1].result, "FAIL");
+    EXPECT_EQ(journal.entries[0].items[1].durationMs, 4000);
+    EXPECT_FALSE(journal.entries[1].stored);
+    EXPECT_EQ(journal.entries[1].refusal, "Written SN is already in database ");
 }
 
 }  // namespace
