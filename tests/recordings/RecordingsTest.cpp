@@ -7,6 +7,7 @@
 #include "link/WireTrace.h"
 #include "sim/ReplayUnit.h"
 #include "station/FailureMask.h"
+#include "link/Clock.h"
 #include "tests/station/StationFixture.h"
 
 namespace {
@@ -15,11 +16,19 @@ namespace fs = std::filesystem;
 
 const fs::path kRecordings = RURIZUDA_RECORDINGS_DIR;
 
-// What a NAME.expect file says: the profile, the buttons to press in order,
-// and what the window and the controller must show afterwards.
+// One step of the operator or the window: a button pressed or a timer tick.
+struct Step {
+    bool tick = false;
+    int id = 0;
+};
+
+// What a NAME.expect file says: the profile, the buttons to press and the
+// timer ticks in order, and what the window and the controller must show
+// afterwards.
 struct Expectation {
     std::string profile;
-    std::vector<int> presses;
+    std::vector<std::pair<int, std::string>> typed;  // scan fields filled before the steps
+    std::vector<Step> steps;
     std::optional<uint32_t> mask;
     std::optional<std::vector<int>> labels;
     std::vector<std::pair<int, std::string>> texts;
@@ -47,8 +56,10 @@ Expectation ReadExpectation(const fs::path& file)
             continue;
         } else if (keyword == "profile") {
             expectation.profile += rest + "\n";
-        } else if (keyword == "press" && hasId) {
-            expectation.presses.push_back(id);
+        } else if (keyword == "type" && hasId) {
+            expectation.typed.emplace_back(id, text);
+        } else if ((keyword == "press" || keyword == "tick") && hasId) {
+            expectation.steps.push_back({keyword == "tick", id});
         } else if (keyword == "mask") {
             expectation.mask = static_cast<uint32_t>(std::stoul(rest, nullptr, 16));
         } else if (keyword == "labels") {
@@ -97,6 +108,26 @@ protected:
         });
     }
 
+    void Run(const std::vector<Step>& steps)
+    {
+        for (const Step& step : steps) {
+            if (step.tick)
+                station->OnTimer(step.id);
+            else
+                station->OnCommand(step.id);
+        }
+    }
+
+    std::vector<int> ShownLabels() const
+    {
+        std::vector<int> shown;
+        for (const FailureLabel& label : kFailureLabels) {
+            if (window.IsVisible(label.label))
+                shown.push_back(label.label);
+        }
+        return shown;
+    }
+
     std::optional<sim::ReplayUnit> replay;
 };
 
@@ -109,20 +140,16 @@ TEST_P(Recording, ReplaysToTheExpectedOutcome)
     Replay(ReadTrace(kRecordings / (GetParam() + ".trace")));
     WriteProfile(expected.profile);
     Start();
-    for (int button : expected.presses)
-        station->OnCommand(button);
+    for (const auto& [field, text] : expected.typed)
+        window.SetText(field, text);
+    Run(expected.steps);
 
     EXPECT_EQ(replay->Unanswered(), std::vector<std::string> {}) << "the station asked what the unit was not asked";
     if (expected.mask) {
         EXPECT_EQ(station->FailureMask, *expected.mask);
     }
     if (expected.labels) {
-        std::vector<int> shown;
-        for (const FailureLabel& label : kFailureLabels) {
-            if (window.IsVisible(label.label))
-                shown.push_back(label.label);
-        }
-        EXPECT_EQ(shown, *expected.labels);
+        EXPECT_EQ(ShownLabels(), *expected.labels);
     }
     for (const auto& [id, text] : expected.texts)
         EXPECT_EQ(window.Text(id), text) << "control " << id;
@@ -159,6 +186,68 @@ TEST_F(Replayed, ASplitReplyArrivesInTheRecordedPieces)
     }
     EXPECT_EQ(reads, recorded);
     EXPECT_EQ(station->FailureMask, 0u);
+}
+
+// Collects the chunks the serial layer reports, stamped by the link clock.
+class ChunkRecorder final : public WireTraceSink {
+public:
+    void Record(WireDirection direction, const unsigned char* bytes, int count) override
+    {
+        chunks.push_back({CurrentClock().NowMs(), direction, std::string(reinterpret_cast<const char*>(bytes),
+                                                                         static_cast<size_t>(count))});
+    }
+    std::vector<WireChunk> chunks;
+};
+
+// A whole one-key test with every item on, recorded against the simulated
+// unit and replayed to a new station, ends with the same verdict, mask and
+// labels. Set RURIZUDA_RECORD_TO=FILE to keep the recording as a trace.
+TEST_F(Replayed, AOneKeyTestReplaysToTheSameVerdict)
+{
+    const std::vector<Step> steps {{false, ctl::kOneKeyTest},
+                                   {false, ctl::kLedFail},
+                                   {true, ctl::kKeyPollTimer},
+                                   {true, ctl::kOneKeyWaitTimer}};
+    const std::string profile = ReadFileText(EXAMPLE_PROFILE_PATH);
+    // The labels of the unit, as scanned.
+    const std::pair<int, const char*> scans[] = {{ctl::kScanMac, "A45E60C1229F"},
+                                                 {ctl::kScanImei, "867400012345678"},
+                                                 {ctl::kScanSn, "RZ26A0145871"},
+                                                 {ctl::kScanPcbaSn, "PB26A0145871"}};
+    const auto scan = [&] {
+        for (const auto& [field, text] : scans)
+            window.SetText(field, text);
+    };
+
+    ChunkRecorder recorder;
+    WriteProfile(profile);
+    Start();
+    scan();
+    WireTraceSink* previous = InstallWireTrace(&recorder);
+    Run(steps);
+    InstallWireTrace(previous);
+    const uint32_t mask = station->FailureMask;
+    const std::vector<int> labels = ShownLabels();
+    const std::string verdict = window.Text(ctl::kOneKeyResultBox);
+    EXPECT_EQ(verdict, "Failed in Onekey Test!");
+    EXPECT_EQ(mask & failbit::kLed, failbit::kLed);
+    EXPECT_EQ(mask & failbit::kReadMac, 0u);
+    if (const char* keep = std::getenv("RURIZUDA_RECORD_TO")) {
+        std::ofstream out(keep);
+        for (const WireChunk& chunk : recorder.chunks)
+            out << FormatWireLine(chunk) << '\n';
+    }
+
+    link.serial.Replug();  // drops what the simulated unit still had on its way
+    Replay(recorder.chunks);
+    WriteProfile(profile);
+    Start();
+    scan();
+    Run(steps);
+    EXPECT_EQ(replay->Unanswered(), std::vector<std::string> {});
+    EXPECT_EQ(station->FailureMask, mask);
+    EXPECT_EQ(ShownLabels(), labels);
+    EXPECT_EQ(window.Text(ctl::kOneKeyResultBox), verdict);
 }
 
 }  // namespace
