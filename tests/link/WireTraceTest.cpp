@@ -10,6 +10,7 @@
 #include "link/SerialPort.h"
 #include "link/WireTrace.h"
 #include "link/WireTraceFile.h"
+#include "tests/support/ChunkRecorder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VirtualTime.h"
 
@@ -76,18 +77,6 @@ TEST(WireTraceText, NamesTheFirstBadLine)
     const WireTraceText trace = ParseWireTrace(text);
     EXPECT_EQ(trace.error, "line 3: not \"<ms> --> bytes\" or \"<ms> <-- bytes\"");
 }
-
-// What the serial layer reports: each write that went out and each read that
-// delivered bytes, stamped with the link clock.
-class ChunkRecorder final : public WireTraceSink {
-public:
-    void Record(WireDirection direction, const unsigned char* bytes, int count) override
-    {
-        chunks.push_back({CurrentClock().NowMs(), direction, std::string(reinterpret_cast<const char*>(bytes),
-                                                                         static_cast<size_t>(count))});
-    }
-    std::vector<WireChunk> chunks;
-};
 
 class SerialTrace : public testing::Test {
 protected:

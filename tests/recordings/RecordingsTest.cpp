@@ -7,7 +7,7 @@
 #include "link/WireTrace.h"
 #include "sim/ReplayUnit.h"
 #include "station/FailureMask.h"
-#include "link/Clock.h"
+#include "tests/support/ChunkRecorder.h"
 #include "tests/station/StationFixture.h"
 
 namespace {
@@ -187,17 +187,6 @@ TEST_F(Replayed, ASplitReplyArrivesInTheRecordedPieces)
     EXPECT_EQ(reads, recorded);
     EXPECT_EQ(station->FailureMask, 0u);
 }
-
-// Collects the chunks the serial layer reports, stamped by the link clock.
-class ChunkRecorder final : public WireTraceSink {
-public:
-    void Record(WireDirection direction, const unsigned char* bytes, int count) override
-    {
-        chunks.push_back({CurrentClock().NowMs(), direction, std::string(reinterpret_cast<const char*>(bytes),
-                                                                         static_cast<size_t>(count))});
-    }
-    std::vector<WireChunk> chunks;
-};
 
 // A whole one-key test with every item on, recorded against the simulated
 // unit and replayed to a new station, ends with the same verdict, mask and
