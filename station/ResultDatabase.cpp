@@ -17,12 +17,6 @@ constexpr const char* kDatabaseCreated = "Database is created";
 constexpr const char* kRepairMark = "YES";
 constexpr const char* kStoreFailedPrefix = "The unit was not stored: ";
 
-const OperationSpec kTestFinishOperation {
-    .successMessage = "Write database successfully!",
-    .failureMessage = "Failed to write database!",
-    .connect = false,
-};
-
 // Where each stored value of the unit goes; DTIME and ISREPAIR are set when
 // the row is inserted.
 const std::pair<Column, std::string UnitRecord::*> kStoredValues[] = {
@@ -81,20 +75,13 @@ std::string CtimeNow()
 
 }  // namespace
 
-void CRuriZudaDlg::RegisterRecordCommands()
+int CRuriZudaDlg::FinishTest()
 {
-    commands_[ctl::kTestFinish] = [this] { OnTestFinish(); };
-}
-
-void CRuriZudaDlg::OnTestFinish()
-{
-    RunOperation(kTestFinishOperation, [this] {
-        const int stored = SaveUnitRecord();
-        if (stored)
-            ClearUnitValues();
-        TestFinished = 1;
-        return stored;
-    });
+    const int stored = SaveUnitRecord();
+    if (stored)
+        ClearUnitValues();
+    TestFinished = 1;
+    return stored;
 }
 
 std::filesystem::path CRuriZudaDlg::StationFilesDir() const
