@@ -63,7 +63,7 @@ struct PnLockChange;
 // The station's controller: all state of the station and every operator
 // operation. It draws nothing; it talks to its window through StationWindow.
 // Its methods are spread over files by concern: start-up and profile,
-// operation frame and status, single items, one-key test.
+// operation frame and status, the button table, single items, one-key test.
 class CRuriZudaDlg {
 public:
     explicit CRuriZudaDlg(StationWindow& window, StationOptions options = {});

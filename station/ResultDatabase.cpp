@@ -7,7 +7,6 @@
 
 #include "records/ExecutableDir.h"
 #include "records/ResultStore.h"
-#include "station/ControlIds.h"
 
 namespace {
 
