@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -65,7 +64,7 @@ struct PnLockChange;
 // The station's controller: all state of the station and every operator
 // operation. It draws nothing; it talks to its window through StationWindow.
 // Its methods are spread over files by concern: start-up and profile,
-// operation frame and status, single items, one-key test.
+// operation frame and status, the button table, single items, one-key test.
 class CRuriZudaDlg {
 public:
     explicit CRuriZudaDlg(StationWindow& window, StationOptions options = {});
@@ -75,7 +74,7 @@ public:
 
     // Window events.
     void OnInitDialog();
-    void OnCommand(int controlId);  // a button was clicked
+    void OnCommand(int controlId);  // a button was clicked: runs its row of the button table
     void OnTimer(int timerId);
     // Enter pressed while `focusedControl` has the focus; true when the
     // controller used it (the walk through the scan fields).
@@ -132,7 +131,8 @@ public:
     // A tick of the one-key wait: the verdict once both judgements are in.
     void OnOneKeyWaitTimer();
 
-    // Single-item operations, one per button.
+    // Single-item operations, one per button (station/ButtonTable.cpp holds
+    // what each reports).
     void OnReadImei();
     void OnReadVersion();
     void OnReadMac();
@@ -182,6 +182,9 @@ public:
     int WriteImeiStep();
     int WriteMacStep();
     int WriteSnStep();  // with the SN's write options
+    // The combined writes: each step's failure reported as it happens.
+    int WriteSnMacImeiSteps();
+    int WriteMacImeiSteps();  // SN read, MAC and IMEI write, both read back
     // Shows the write options in the group, and the group on the writing station.
     void ShowIdentityWriteGroup();
 
@@ -199,8 +202,9 @@ public:
     int RssiItem();    // sets the RSSI bit when the check fails
     int RfCalItems();  // the calibration sub-checks switched on
     int LinuxUsbModeItem();
-    int StartKeyTest();  // starts the key poll
-    int StopKeyTest();   // stops the key poll
+    int UsbModeItem();     // the mode read back; sets the bit unless it is Linux
+    int StartKeyTest();    // starts the key poll; a refusal ends the key judgement
+    int AbandonKeyTest();  // stops the key poll; always 0, reported here
     // A tick of the key poll: listens for the unit's key report.
     void OnKeyPollTimer();
     // Network lock: 1 state read; 1 locked or unlocked and the state read
@@ -208,6 +212,8 @@ public:
     int ReadPnLockState();
     int LockPn();
     int UnlockPn();
+    // READ PN: the state read, the bit set when it is not locked.
+    int ConfirmPnLock();
 
     // Value checks: 1 pass, 0 fail. The identity checks set their outcome
     // flag and show their own warning.
@@ -229,6 +235,8 @@ public:
     // result files; `maintenance` as it was before the store.
     UnitJournalEntry JournalEntry(bool stored, bool maintenance);
     void RecordUnitInJournal(bool stored, bool maintenance);
+    // TEST FINISH: the unit stored and its values cleared; sets TestFinished.
+    int FinishTest();
     // PASS.mdb or FAIL.mdb in the station's folder, by the unit's verdict.
     std::string ResultDbPath();
     // 1 no stored row shares an identity with the row buffer, 0 a duplicate
@@ -268,7 +276,8 @@ public:
     OneKeyRun LastOneKeyRun;  // the latest one-key test, item by item
 
 private:
-    void RegisterCommands();
+    // The button's row of the button table run; nothing for other controls.
+    void RunButton(int control);
     void ListFixedPort();
     void ListUnitPort(const std::string& name);
     void UnlistUnitPort();
@@ -282,26 +291,23 @@ private:
     // what the command left, whatever its result; returns that result.
     int ReadState(std::string UnitRecord::*value, int (*read)(char*), int box, size_t shown);
     void Warn(const std::string& text);
-    void RegisterItemCommands();
-    void RegisterWriteCommands();
     // Normalises a MAC text to its 12 digits and writes it; 0 with a warning
     // when it is too short or does not hold 12 hex digits.
     int WriteMacText(const std::string& text);
     // A step of a combined write: 1 when it succeeded, else its failure report.
     int Step(int result, const char* failure);
-    void RegisterLockCommands();
     // LOCK and UNLOCK: a fresh read of the lock state, nothing sent when the
     // unit is in the change's state already, else `send` into the result
     // text (nullopt: it sent nothing), then the state read again.
     int ChangePnLock(const PnLockChange& change, const std::function<std::optional<int>(char*)>& send);
-    void RegisterRecordCommands();
     // The row buffer: the stored values of the unit in column order.
     ResultRow UnitRow() const;
     int LookUpScanField(const char* column, int field, size_t fieldLimit);
     int RunIdentityCheck(const IdentityCheckRow& check);
-    // A USB-mode write, then the USB-mode read as an operation of its own.
-    // `reportBox`, when not 0, repeats the write's report.
-    void RunUsbModeWrite(const OperationSpec& spec, const std::function<int()>& write, int reportBox = 0);
+    // A USB-mode write reported by the button's row, then the USB-mode read
+    // as an operation of its own. `reportBox`, when not 0, repeats the
+    // write's report.
+    void RunUsbModeWrite(int control, const std::function<int()>& write, int reportBox = 0);
     // One quiet attempt to open the listed port; 1 opened.
     int OpenListedPort();
     // One item of the one-key test; false when the sequence stops after it.
@@ -320,7 +326,6 @@ private:
     std::unique_ptr<PortProbe> systemProbe_;
     std::unique_ptr<PortMonitor> monitor_;
     std::unique_ptr<ResultStore> systemResults_;
-    std::map<int, std::function<void()>> commands_;
     // The SN the current unit's trace file is named with.
     std::string SnForWireTrace() const;
     UnitWireTrace wireTrace_;

@@ -5,7 +5,6 @@
 #include "atcmd/Atcmd.h"
 #include "station/BufferText.h"
 #include "station/ControlIds.h"
-#include "station/FailureMask.h"
 
 namespace {
 
@@ -24,37 +23,6 @@ static_assert(kIdentityBufferSize > kImeiMax && kIdentityBufferSize > kMacMax &&
 
 constexpr const char* kVersionOutOfRange = "The Version is out of range!";
 constexpr const char* kSsidOutOfRange = "The SSID is out of range!";
-
-const OperationSpec kReadVersionOperation {
-    .successMessage = "Read version successfully!",
-    .failureMessage = "Failed to read version!",
-    .failureBit = failbit::kReadVer,
-};
-const OperationSpec kReadImeiOperation {
-    .successMessage = "Read IMEI successfully!",
-    .failureMessage = "Failed to read IMEI!",
-    .failureBit = failbit::kReadImei,
-};
-const OperationSpec kReadMacOperation {
-    .successMessage = "Read MAC successfully!",
-    .failureMessage = "Failed to read MAC!",
-    .failureBit = failbit::kReadMac,
-};
-const OperationSpec kReadSnOperation {
-    .successMessage = "Read SN successfully!",
-    .failureMessage = "Failed to read SN!",
-    .failureBit = failbit::kReadSn,
-};
-const OperationSpec kReadPcbaSnOperation {
-    .successMessage = "Read PCBA SN successfully!",
-    .failureMessage = "Failed to read PCBA SN!",
-    .failureBit = failbit::kReadPcbaSn,
-};
-const OperationSpec kReadSsidOperation {
-    .successMessage = "Read SSID successfully!",
-    .failureMessage = "Failed to read SSID!",
-    .failureBit = failbit::kReadSsid,
-};
 
 }  // namespace
 
@@ -128,34 +96,4 @@ int CRuriZudaDlg::SsidItem()
         return 0;
     }
     return 1;
-}
-
-void CRuriZudaDlg::OnReadVersion()
-{
-    RunOperation(kReadVersionOperation, [this] { return VersionItem(); });
-}
-
-void CRuriZudaDlg::OnReadImei()
-{
-    RunOperation(kReadImeiOperation, [this] { return ImeiItem(); });
-}
-
-void CRuriZudaDlg::OnReadMac()
-{
-    RunOperation(kReadMacOperation, [this] { return MacItem(); });
-}
-
-void CRuriZudaDlg::OnReadSn()
-{
-    RunOperation(kReadSnOperation, [this] { return SnItem(); });
-}
-
-void CRuriZudaDlg::OnReadPcbaSn()
-{
-    RunOperation(kReadPcbaSnOperation, [this] { return PcbaSnItem(); });
-}
-
-void CRuriZudaDlg::OnReadSsid()
-{
-    RunOperation(kReadSsidOperation, [this] { return SsidItem(); });
 }

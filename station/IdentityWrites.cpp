@@ -25,44 +25,7 @@ constexpr const char* kSnTooShort = "The SN length is less than 9!";
 constexpr const char* kSnTooLong = "The SN length is more than 19!";
 constexpr const char* kCannotAddOne = "cannot add 1 by itself!";
 
-constexpr const char* kImeiWriteFailed = "Failed to write IMEI!";
-constexpr const char* kMacWriteFailed = "Failed to write MAC!";
-constexpr const char* kSnWriteFailed = "Failed to write SN!";
-
-const OperationSpec kWriteImeiOperation {
-    .successMessage = "Write IMEI successfully",
-    .failureMessage = kImeiWriteFailed,
-};
-const OperationSpec kWriteMacOperation {
-    .successMessage = "Write MAC successfully",
-    .failureMessage = kMacWriteFailed,
-};
-const OperationSpec kWriteSnOperation {
-    .successMessage = "Write SN successfully",
-    .failureMessage = kSnWriteFailed,
-};
-// The combined writes report their first failing step themselves.
-const OperationSpec kWriteSnMacImeiOperation {
-    .successMessage = "Write SN and MAC and IMEI successfully!",
-};
-const OperationSpec kWriteMacImeiOperation {
-    .successMessage = "Read SN and write MAC and write IMEI successfully!",
-};
-
 }  // namespace
-
-void CRuriZudaDlg::RegisterWriteCommands()
-{
-    const std::pair<int, void (CRuriZudaDlg::*)()> buttons[] = {
-        {ctl::kWriteImei, &CRuriZudaDlg::OnWriteImei},
-        {ctl::kWriteMac, &CRuriZudaDlg::OnWriteMac},
-        {ctl::kWriteSn, &CRuriZudaDlg::OnWriteSn},
-        {ctl::kWriteMacImei, &CRuriZudaDlg::OnWriteMacImei},
-        {ctl::kWriteSnMacImei, &CRuriZudaDlg::OnWriteSnMacImei},
-    };
-    for (const auto& [control, operation] : buttons)
-        commands_[control] = [this, operation] { (this->*operation)(); };
-}
 
 void CRuriZudaDlg::ShowIdentityWriteGroup()
 {
@@ -178,39 +141,20 @@ int CRuriZudaDlg::Step(int result, const char* failure)
     return result;
 }
 
-void CRuriZudaDlg::OnWriteImei()
+int CRuriZudaDlg::WriteSnMacImeiSteps()
 {
-    RunOperation(kWriteImeiOperation, [this] { return WriteImeiStep(); });
+    return Step(WriteSnStep(), "Failed to write SN!")
+        && Step(WriteMacStep(), "Write SN successfully,failed to write MAC!")
+        && Step(WriteImeiStep(), "Write SN and MAC successfully,failed to write IMEI!");
 }
 
-void CRuriZudaDlg::OnWriteMac()
+int CRuriZudaDlg::WriteMacImeiSteps()
 {
-    RunOperation(kWriteMacOperation, [this] { return WriteMacStep(); });
-}
-
-void CRuriZudaDlg::OnWriteSn()
-{
-    RunOperation(kWriteSnOperation, [this] { return WriteSnStep(); });
-}
-
-void CRuriZudaDlg::OnWriteSnMacImei()
-{
-    RunOperation(kWriteSnMacImeiOperation, [this] {
-        return Step(WriteSnStep(), kSnWriteFailed)
-            && Step(WriteMacStep(), "Write SN successfully,failed to write MAC!")
-            && Step(WriteImeiStep(), "Write SN and MAC successfully,failed to write IMEI!");
-    });
-}
-
-void CRuriZudaDlg::OnWriteMacImei()
-{
-    RunOperation(kWriteMacImeiOperation, [this] {
-        return Step(SnItem(), "Failed to read SN!")
-            && Step(WriteMacStep(), "Read SN successfully,failed to write MAC!")
-            && Step(WriteImeiStep(), "Read SN and write MAC successfully,Failed to write IMEI!")
-            && Step(MacItem(), "Failed to read MAC!")
-            && Step(ImeiItem(), "Failed to read IMEI!")
-            && Step(ReportedMacMatches(unit.mac, writtenMac), "Read and writen MAC donot match!")
-            && Step(unit.imei == writtenImei, "Read and writen IMEI donot match!");
-    });
+    return Step(SnItem(), "Failed to read SN!")
+        && Step(WriteMacStep(), "Read SN successfully,failed to write MAC!")
+        && Step(WriteImeiStep(), "Read SN and write MAC successfully,Failed to write IMEI!")
+        && Step(MacItem(), "Failed to read MAC!")
+        && Step(ImeiItem(), "Failed to read IMEI!")
+        && Step(ReportedMacMatches(unit.mac, writtenMac), "Read and writen MAC donot match!")
+        && Step(unit.imei == writtenImei, "Read and writen IMEI donot match!");
 }

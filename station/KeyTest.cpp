@@ -12,22 +12,6 @@ namespace {
 
 constexpr size_t kWholeText = std::string::npos;
 
-// Both keep the port open: the poll listens on it.
-const OperationSpec kKeyTestOperation {
-    // The lamp stays on GOING while the operator presses the key.
-    .kinds = {kind::kMainGoing, kind::kMainGoing, kind::kMainFail},
-    .successMessage = "Enter Key Test!",
-    .failureMessage = "Failed to enter Key Test Mode!",
-    .failureBit = failbit::kKey,
-    .disconnect = false,
-};
-// EXIT TEST abandons the key test, so it always ends as a failure and
-// reports it itself: which text depends on whether the unit left the test.
-const OperationSpec kExitKeyTestOperation {
-    .failureBit = failbit::kKey,
-    .disconnect = false,
-};
-
 constexpr const char* kKeyTestAbandoned = "Failed to key test!";
 constexpr const char* kKeyTestNotLeft = "Failed to exit Key Test Mode!";
 constexpr const char* kKeyTestPassed = "key test successfully!";
@@ -36,42 +20,27 @@ constexpr const char* kKeyTestPassed = "key test successfully!";
 
 int CRuriZudaDlg::StartKeyTest()
 {
-    if (!AtKeyTestStart())
+    if (!AtKeyTestStart()) {
+        KeyJudged = 1;  // nothing more will come from the unit
         return 0;
+    }
     unit.keyResult.clear();
     ShowValue(ctl::kKeyBox, unit.keyResult, kWholeText);
     window_.StartTimer(ctl::kKeyPollTimer, ctl::kTimerPeriodMs);
     return 1;
 }
 
-int CRuriZudaDlg::StopKeyTest()
+int CRuriZudaDlg::AbandonKeyTest()
 {
-    if (!AtKeyTestStop())
-        return 0;  // the poll keeps running
-    window_.StopTimer(ctl::kKeyPollTimer);
-    unit.keyResult = kFail;
-    ShowValue(ctl::kKeyBox, unit.keyResult, kWholeText);
-    return 1;
-}
-
-void CRuriZudaDlg::OnKeyTest()
-{
-    RunOperation(kKeyTestOperation, [this] {
-        const int started = StartKeyTest();
-        if (!started)
-            KeyJudged = 1;  // nothing more will come from the unit
-        return started;
-    });
-}
-
-void CRuriZudaDlg::OnExitKeyTest()
-{
-    RunOperation(kExitKeyTestOperation, [this] {
-        const int stopped = StopKeyTest();
-        ShowStatus(kind::kMainFail, stopped ? kKeyTestAbandoned : kKeyTestNotLeft);
-        KeyJudged = 1;
-        return 0;
-    });
+    const int stopped = AtKeyTestStop();
+    if (stopped) {  // else the poll keeps running
+        window_.StopTimer(ctl::kKeyPollTimer);
+        unit.keyResult = kFail;
+        ShowValue(ctl::kKeyBox, unit.keyResult, kWholeText);
+    }
+    ShowStatus(kind::kMainFail, stopped ? kKeyTestAbandoned : kKeyTestNotLeft);
+    KeyJudged = 1;
+    return 0;
 }
 
 void CRuriZudaDlg::OnKeyPollTimer()

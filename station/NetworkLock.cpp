@@ -18,23 +18,6 @@ constexpr const char* kUnlockedState = "UNLOCK";
 constexpr const char* kAlreadyLocked = "ALREADY LOCKED";
 constexpr const char* kAlreadyUnlocked = "ALREADY UNLOCKED";
 
-// READ PN reports a state it read as a success and confirms the lock apart.
-const OperationSpec kReadPnOperation {
-    .successMessage = "Read LOCK PN successfully!",
-    .failureMessage = "Failed to read LOCK PN!",
-    .failureBit = failbit::kConfirmLock,
-};
-const OperationSpec kLockPnOperation {
-    .successMessage = "Write LOCK PN successfully!",
-    .failureMessage = "Failed to write LOCK PN!",
-    .failureBit = failbit::kLock,
-};
-const OperationSpec kUnlockPnOperation {
-    .successMessage = "Write UNLOCK PN successfully!",
-    .failureMessage = "Failed to write UNLOCK PN!",
-    .failureBit = failbit::kUnlock,
-};
-
 }  // namespace
 
 // What LOCK or UNLOCK changes: the state it brings the unit to, the result
@@ -45,13 +28,6 @@ struct PnLockChange {
     std::string UnitRecord::*result;
     int box;
 };
-
-void CRuriZudaDlg::RegisterLockCommands()
-{
-    commands_[ctl::kReadPn] = [this] { OnReadPn(); };
-    commands_[ctl::kUnlock] = [this] { OnUnlockPn(); };
-    commands_[ctl::kLock] = [this] { OnLockPn(); };
-}
 
 int CRuriZudaDlg::ReadPnLockState()
 {
@@ -107,24 +83,12 @@ int CRuriZudaDlg::UnlockPn()
                         });
 }
 
-void CRuriZudaDlg::OnReadPn()
+int CRuriZudaDlg::ConfirmPnLock()
 {
-    RunOperation(kReadPnOperation, [this] {
-        const int read = ReadPnLockState();
-        const bool locked = read && unit.lockState == kLockedState;
-        unit.lockConfirmation = locked ? kPass : kFail;
-        if (read && !locked)
-            FailureMask |= failbit::kConfirmLock;
-        return read;
-    });
-}
-
-void CRuriZudaDlg::OnLockPn()
-{
-    RunOperation(kLockPnOperation, [this] { return LockPn(); });
-}
-
-void CRuriZudaDlg::OnUnlockPn()
-{
-    RunOperation(kUnlockPnOperation, [this] { return UnlockPn(); });
+    const int read = ReadPnLockState();
+    const bool locked = read && unit.lockState == kLockedState;
+    unit.lockConfirmation = locked ? kPass : kFail;
+    if (read && !locked)
+        FailureMask |= failbit::kConfirmLock;
+    return read;
 }

@@ -7,7 +7,6 @@
 
 #include "records/ExecutableDir.h"
 #include "records/ResultStore.h"
-#include "station/ControlIds.h"
 
 namespace {
 
@@ -17,12 +16,6 @@ constexpr const char* kDatabaseCreated = "Database is created";
 constexpr const char* kRepairMark = "YES";
 constexpr const char* kStoreFailedPrefix = "The unit was not stored: ";
 constexpr const char* kIncompleteRefusal = "a value the unit must have is missing";
-
-const OperationSpec kTestFinishOperation {
-    .successMessage = "Write database successfully!",
-    .failureMessage = "Failed to write database!",
-    .connect = false,
-};
 
 // Where each stored value of the unit goes; DTIME and ISREPAIR are set when
 // the row is inserted.
@@ -82,23 +75,16 @@ std::string CtimeNow()
 
 }  // namespace
 
-void CRuriZudaDlg::RegisterRecordCommands()
+int CRuriZudaDlg::FinishTest()
 {
-    commands_[ctl::kTestFinish] = [this] { OnTestFinish(); };
-}
-
-void CRuriZudaDlg::OnTestFinish()
-{
-    RunOperation(kTestFinishOperation, [this] {
-        const bool maintenance = MaintenanceMode == 1;
-        const int stored = SaveUnitRecord();
-        if (IsOn(profile.station.useMdb))
-            RecordUnitInJournal(stored == 1, maintenance);
-        if (stored)
-            ClearUnitValues();
-        TestFinished = 1;
-        return stored;
-    });
+    const bool maintenance = MaintenanceMode == 1;
+    const int stored = SaveUnitRecord();
+    if (IsOn(profile.station.useMdb))
+        RecordUnitInJournal(stored == 1, maintenance);
+    if (stored)
+        ClearUnitValues();
+    TestFinished = 1;
+    return stored;
 }
 
 std::filesystem::path CRuriZudaDlg::StationFilesDir() const

@@ -24,29 +24,13 @@ CRuriZudaDlg::CRuriZudaDlg(StationWindow& window, StationOptions options)
         systemResults_ = MakeSqliteResultStore();
         options_.results = systemResults_.get();
     }
-    RegisterCommands();
 }
 
 CRuriZudaDlg::~CRuriZudaDlg() = default;
 
-void CRuriZudaDlg::RegisterCommands()
-{
-    commands_ = {
-        {ctl::kRetest, [this] { OnRetest(); }},
-        {ctl::kOneKeyTest, [this] { OnOneKeyTest(); }},
-        {ctl::kRefreshCom, [this] { OnRefreshCom(); }},
-    };
-    RegisterItemCommands();
-    RegisterWriteCommands();
-    RegisterLockCommands();
-    RegisterRecordCommands();
-}
-
 void CRuriZudaDlg::OnCommand(int controlId)
 {
-    const auto it = commands_.find(controlId);
-    if (it != commands_.end())
-        it->second();
+    RunButton(controlId);
 }
 
 void CRuriZudaDlg::OnTimer(int timerId)

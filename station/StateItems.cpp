@@ -18,40 +18,6 @@ constexpr size_t kWholeText = std::string::npos;
 constexpr const char* kNo2gSignal = "99";
 constexpr const char* kNo3g4gSignal = "255";
 
-const OperationSpec kReadSimOperation {
-    .kinds = kSimKinds,
-    .successMessage = "Read SIM status successfully!",
-    .failureMessage = "Failed to read SIM status!",
-    .failureBit = failbit::kReadSim,
-};
-const OperationSpec kReadSdOperation {
-    .kinds = kSdKinds,
-    .successMessage = "Read SD status successfully!",
-    .failureMessage = "Failed to read SD status!",
-    .failureBit = failbit::kReadSd,
-};
-const OperationSpec kWifiStatusOperation {
-    .kinds = kWifiKinds,
-    .successMessage = "Switch on WIFI successfully",
-    .failureMessage = "Failed to switch on WIFI",
-    .failureBit = failbit::kWifi,
-};
-const OperationSpec kChargingOperation {
-    .successMessage = "Read charger status successfully!",
-    .failureMessage = "Failed to read charger status!",
-    .failureBit = failbit::kCharger,
-};
-// The RSSI item sets its bit itself: a read that fails at the device sets none.
-const OperationSpec kRssiCheckOperation {
-    .successMessage = "Read and check RSSI successfully",
-    .failureMessage = "Fail to read and check RSSI",
-};
-const OperationSpec kRfCheckOperation {
-    .successMessage = "check RF cal successfully",
-    .failureMessage = "Failed to check RF cal!",
-    .failureBit = failbit::kRfCal,
-};
-
 // One calibration sub-check: its switch, the files that must be present (the
 // second only asked when the first is), its result and box.
 struct CalibrationCheck {
@@ -170,34 +136,4 @@ int CRuriZudaDlg::RfCalItems()
         allPassed = allPassed && present;
     }
     return allPassed;
-}
-
-void CRuriZudaDlg::OnReadSim()
-{
-    RunOperation(kReadSimOperation, [this] { return SimItem(); });
-}
-
-void CRuriZudaDlg::OnReadSd()
-{
-    RunOperation(kReadSdOperation, [this] { return SdItem(); });
-}
-
-void CRuriZudaDlg::OnWifiStatus()
-{
-    RunOperation(kWifiStatusOperation, [this] { return WifiItem(); });
-}
-
-void CRuriZudaDlg::OnCharging()
-{
-    RunOperation(kChargingOperation, [this] { return ChargerItem(); });
-}
-
-void CRuriZudaDlg::OnRssiCheck()
-{
-    RunOperation(kRssiCheckOperation, [this] { return RssiItem(); });
-}
-
-void CRuriZudaDlg::OnRfCheck()
-{
-    RunOperation(kRfCheckOperation, [this] { return RfCalItems(); });
 }

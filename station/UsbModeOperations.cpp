@@ -2,6 +2,7 @@
 #include "station/CRuriZudaDlg.h"
 
 #include "atcmd/Atcmd.h"
+#include "station/ButtonTable.h"
 #include "station/ControlIds.h"
 #include "station/FailureMask.h"
 
@@ -14,35 +15,6 @@ constexpr int kLinuxUsbMode = 4;
 constexpr int kWindowsUsbMode = 5;
 
 constexpr char kLinuxUsbModeDigit = '0' + kLinuxUsbMode;
-
-// The writes leave the port open for the read that follows them.
-const OperationSpec kUserModeOperation {
-    .successMessage = "Enter Usermode successfully!",
-    .failureMessage = "Failed to enter Usermode!",
-    .disconnect = false,
-};
-const OperationSpec kFactoryModeOperation {
-    .successMessage = "Enter Factory mode successfully!",
-    .failureMessage = "Failed to enter Factory mode!",
-    .disconnect = false,
-};
-const OperationSpec kWindowsUsbModeOperation {
-    .successMessage = "Enter windows USB mode successfully!",
-    .failureMessage = "Failed to enter windows USB mode!",
-    .disconnect = false,
-};
-const OperationSpec kLinuxUsbModeOperation {
-    .successMessage = "Enter Linux USB  mode successfully!",
-    .failureMessage = "Failed to enter Linux USB mode!",
-    .failureBit = failbit::kWriteUsbMode,
-    .disconnect = false,
-};
-const OperationSpec kReadUsbModeOperation {
-    .successMessage = "read mode successfully",
-    .failureMessage = "Failed to read mode",
-    .failureBit = failbit::kConfirmUsbMode,
-    .disconnect = false,
-};
 
 // The USB-mode box's text for a digit read back; "" for an unknown digit.
 const char* UsbModeName(char digit)
@@ -66,8 +38,9 @@ int CRuriZudaDlg::LinuxUsbModeItem()
     return result;
 }
 
-void CRuriZudaDlg::RunUsbModeWrite(const OperationSpec& spec, const std::function<int()>& write, int reportBox)
+void CRuriZudaDlg::RunUsbModeWrite(int control, const std::function<int()>& write, int reportBox)
 {
+    const OperationSpec& spec = buttons::Find(control)->spec;
     // A refused start is not followed by the read: it would be refused too.
     const bool refused = OperationBusy != 0;
     bool wrote = false;
@@ -83,36 +56,34 @@ void CRuriZudaDlg::RunUsbModeWrite(const OperationSpec& spec, const std::functio
 
 void CRuriZudaDlg::OnUserMode()
 {
-    RunUsbModeWrite(kUserModeOperation, [] { return AtWriteUsbMode(kUserUsbMode); });
+    RunUsbModeWrite(ctl::kUserMode, [] { return AtWriteUsbMode(kUserUsbMode); });
 }
 
 void CRuriZudaDlg::OnFactoryMode()
 {
-    RunUsbModeWrite(kFactoryModeOperation, [] { return AtWriteUsbMode(kFactoryUsbMode); });
+    RunUsbModeWrite(ctl::kFactoryMode, [] { return AtWriteUsbMode(kFactoryUsbMode); });
 }
 
 void CRuriZudaDlg::OnWindowsUsbMode()
 {
-    RunUsbModeWrite(kWindowsUsbModeOperation, [] { return AtWriteUsbMode(kWindowsUsbMode); });
+    RunUsbModeWrite(ctl::kWindowsUsbMode, [] { return AtWriteUsbMode(kWindowsUsbMode); });
 }
 
 void CRuriZudaDlg::OnLinuxUsbMode()
 {
     // Its report is repeated in the LINUX USBMODE box.
-    RunUsbModeWrite(kLinuxUsbModeOperation, [this] { return LinuxUsbModeItem(); }, ctl::kLinuxUsbModeBox);
+    RunUsbModeWrite(ctl::kLinuxUsbMode, [this] { return LinuxUsbModeItem(); }, ctl::kLinuxUsbModeBox);
 }
 
-void CRuriZudaDlg::OnReadUsbMode()
+int CRuriZudaDlg::UsbModeItem()
 {
-    RunOperation(kReadUsbModeOperation, [this] {
-        char mode[2] = {};
-        if (!AtReadUsbMode(mode))
-            return 0;
-        unit.usbMode = std::string(1, mode[0]);
-        ShowValue(ctl::kUsbModeBox, UsbModeName(mode[0]), std::string::npos);
-        unit.usbModeConfirmation = mode[0] == kLinuxUsbModeDigit ? kPass : kFail;
-        if (mode[0] != kLinuxUsbModeDigit)
-            FailureMask |= failbit::kConfirmUsbMode;
-        return 1;
-    });
+    char mode[2] = {};
+    if (!AtReadUsbMode(mode))
+        return 0;
+    unit.usbMode = std::string(1, mode[0]);
+    ShowValue(ctl::kUsbModeBox, UsbModeName(mode[0]), std::string::npos);
+    unit.usbModeConfirmation = mode[0] == kLinuxUsbModeDigit ? kPass : kFail;
+    if (mode[0] != kLinuxUsbModeDigit)
+        FailureMask |= failbit::kConfirmUsbMode;
+    return 1;
 }
