@@ -79,7 +79,8 @@ UnitJournalEntry CRuriZudaDlg::JournalEntry(bool stored, bool maintenance)
     entry.refusal = stored ? "" : storeRefusal_;
     entry.maintenance = maintenance;
     for (const OneKeyItemRun& run : LastOneKeyRun.items) {
-        JournalItem item {.name = run.name, .result = run.result ? kPass : kFail, .durationMs = run.durationMs};
+        JournalItem item {.name = run.name, .result = run.result ? kPass : kFail, .values = {}, .reference = {},
+                         .durationMs = run.durationMs};
         for (const ItemValues& known : kItemValues) {
             if (known.name != run.name)
                 continue;
