@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
+
 #include "records/ResultStore.h"
 
 SqliteDatabase::SqliteDatabase(const std::string& file, int flags)
@@ -30,6 +32,13 @@ void SqliteDatabase::Fail(int rc) const
     const int primary = rc & 0xff;
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
         throw StoreError(file_ + " is in use by another program (" + reason + "); try again when it is free");
+    // A write refused for room reaches the engine as a full disk only when
+    // the disk is full; a file-size limit or a quota comes as a plain write
+    // error, and its system error may be gone by the time it is reported.
+    const int cause = db_ ? sqlite3_system_errno(db_) : 0;
+    if (primary == SQLITE_FULL || rc == SQLITE_IOERR_WRITE || cause == ENOSPC || cause == EFBIG || cause == EDQUOT)
+        throw StoreError(file_ + " could not be written: the disk is full, the file reached its size limit or the disk failed (" +
+                         reason + ")");
     throw StoreError(file_ + ": " + reason);
 }
 

@@ -14,6 +14,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   nlohmann-json3-dev
   python3 chromium
+  xvfb xdotool x11-apps
   dpkg-dev file lintian desktop-file-utils
 )
 

@@ -1,0 +1,47 @@
+// Prints where the station's controls sit in its window, for a test that
+// clicks them from outside the program: one "NAME X Y" line per control
+// named, X and Y the centre of the control relative to the window's client
+// area. Built with the same font and layout as the station itself; run it
+// on the display the station runs on.
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include <QApplication>
+#include <QWidget>
+
+#include "app/QtStationWindow.h"
+#include "app/StationFont.h"
+#include "station/ControlIds.h"
+
+namespace {
+
+// The controls a test clicks, by the names it uses.
+const std::map<std::string, int> kControls = {
+    {"scan-mac", ctl::kScanMac},
+    {"led-pass", ctl::kLedPass},
+    {"oled-pass", ctl::kOledPass},
+    {"test-finish", ctl::kTestFinish},
+    {"retest", ctl::kRetest},
+};
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setFont(StationFont());
+    QtStationWindow window;
+    for (int i = 1; i < argc; ++i) {
+        const auto found = kControls.find(argv[i]);
+        const QWidget* control = found == kControls.end() ? nullptr : window.Control(found->second);
+        if (!control) {
+            std::fprintf(stderr, "no control %s\n", argv[i]);
+            return EXIT_FAILURE;
+        }
+        const QPoint centre = control->geometry().center();
+        std::printf("%s %d %d\n", argv[i], centre.x(), centre.y());
+    }
+    return EXIT_SUCCESS;
+}
