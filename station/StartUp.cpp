@@ -115,6 +115,7 @@ void CRuriZudaDlg::LoadStationProfile()
     }
     HideFailureItems();
     window_.RepaintNow();
+    ChooseResultStore();
 }
 
 void CRuriZudaDlg::ApplyStationProfile()
