@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <filesystem>
 #include <utility>
 #include <vector>
@@ -231,24 +232,27 @@ std::optional<Column> PgStoreTransaction::FindDuplicate(const ResultRow& row)
 {
     return Guarded([&]() -> std::optional<Column> {
         LockIdentities(row);
-        std::optional<Column> found;
-        long long firstRow = 0;
-        for (Column key : kDuplicateKeys) {
+        // One query: per non-empty identity its first row; of those the
+        // earliest, and within one row the first identity in key order.
+        std::vector<std::string> values {verdict_};
+        std::string query;
+        for (size_t k = 0; k < std::size(kDuplicateKeys); ++k) {
+            const Column key = kDuplicateKeys[k];
             if (row[key].empty())
                 continue;
-            const pqxx::result first = work_.exec_params(std::string("SELECT ID FROM ") + kResultTable +
-                                                             " WHERE VERDICT = $1 AND " +
-                                                             kColumnNames[static_cast<size_t>(key)] +
-                                                             " = $2 ORDER BY ID LIMIT 1",
-                                                         verdict_, row[key]);
-            // A later key wins only with an earlier row: within one row the
-            // keys count in their order.
-            if (!first.empty() && (!found || first[0][0].as<long long>() < firstRow)) {
-                found = key;
-                firstRow = first[0][0].as<long long>();
-            }
+            values.push_back(row[key]);
+            query += std::string(query.empty() ? "" : " UNION ALL ") + "(SELECT ID, " + std::to_string(k) +
+                     " AS KEY FROM " + kResultTable + " WHERE VERDICT = $1 AND " +
+                     kColumnNames[static_cast<size_t>(key)] + " = $" + std::to_string(values.size()) +
+                     " ORDER BY ID LIMIT 1)";
         }
-        return found;
+        if (query.empty())
+            return std::nullopt;
+        const pqxx::result first =
+            work_.exec_params(query + " ORDER BY ID, KEY LIMIT 1", pqxx::prepare::make_dynamic_params(values));
+        if (first.empty())
+            return std::nullopt;
+        return kDuplicateKeys[first[0][1].as<size_t>()];
     });
 }
 

@@ -78,4 +78,11 @@ TEST_F(LineStation, ServerDownShowsTheReasonStoresNothingLocallyAndKeepsTheUnit)
     EXPECT_EQ(station->unit.sn, "SN1") << "the unit can be stored again";
 }
 
+TEST_F(LineStation, SectionWithoutUrlKeepsTheLocalFiles)
+{
+    StartStation("", "ST-03");
+    EXPECT_EQ(StoreUnit("SN1", "MAC1"), started + Box("Database is created") + kStored);
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "PASS.mdb"));
+}
+
 }  // namespace
