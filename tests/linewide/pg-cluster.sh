@@ -21,10 +21,10 @@ as_owner() {
 
 case "$action" in
 start)
-  [ -f "$state" ] && "$0" stop "$state" || true
+  if [ -f "$state" ]; then "$0" stop "$state"; fi
   dir=$(mktemp -d /tmp/rurizuda-pg.XXXXXX)
   chmod 755 "$dir"
-  [ "$(id -u)" -eq 0 ] && chown nobody "$dir"
+  if [ "$(id -u)" -eq 0 ]; then chown nobody "$dir"; fi
   port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
   as_owner "$BIN/initdb" -D "$dir/data" -U postgres --auth=trust -E UTF8 --no-sync >"$dir/initdb.log" 2>&1 \
     || { cat "$dir/initdb.log" >&2; exit 1; }
