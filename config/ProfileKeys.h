@@ -26,12 +26,14 @@ inline constexpr std::string_view kOnekeyName = "Onekey";
 inline constexpr std::string_view kReadFromDbName = "ReadFromDB";
 inline constexpr std::string_view kLockPnName = "LockPN";
 inline constexpr std::string_view kWriteOptionsName = "WriteOptions";
+inline constexpr std::string_view kResultDbName = "ResultDB";
 
 using Station = StationProfile::StationSection;
 using Onekey = StationProfile::OnekeySection;
 using ReadFromDb = StationProfile::ReadFromDbSection;
 using LockPn = StationProfile::LockPnSection;
 using WriteOptions = StationProfile::WriteOptionsSection;
+using ResultDb = StationProfile::ResultDbSection;
 
 inline constexpr auto kStation = std::to_array<ProfileKey<Station>>({
     {"READVER", 10, &Station::readVer},
@@ -134,6 +136,11 @@ inline constexpr auto kWriteOptions = std::to_array<ProfileKey<WriteOptions>>({
     {"READ_AFTER_WRITE_SN", 10, &WriteOptions::readAfterWriteSn},
 });
 
+inline constexpr auto kResultDb = std::to_array<ProfileKey<ResultDb>>({
+    {"URL", 260, &ResultDb::url},
+    {"STATION", 41, &ResultDb::station},
+});
+
 // Every text field of a section has a row: a field added to StationProfile
 // without a row here would silently never be read.
 static_assert(sizeof(Station) == kStation.size() * sizeof(std::string));
@@ -141,5 +148,6 @@ static_assert(sizeof(Onekey) == kOnekey.size() * sizeof(std::string));
 static_assert(sizeof(ReadFromDb) == kReadFromDb.size() * sizeof(std::string));
 static_assert(sizeof(LockPn) == kLockPn.size() * sizeof(std::string));
 static_assert(sizeof(WriteOptions) == kWriteOptions.size() * sizeof(std::string));
+static_assert(sizeof(ResultDb) == kResultDb.size() * sizeof(std::string));
 
 } // namespace profile_keys

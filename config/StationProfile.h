@@ -122,11 +122,19 @@ struct StationProfile {
         std::string readAfterWriteSn;     // after the SN write, read SN and MAC back
     };
 
+    // [ResultDB]: the optional line-wide result database. Without a URL
+    // the station keeps PASS.mdb and FAIL.mdb beside it.
+    struct ResultDbSection {
+        std::string url;      // libpq connection string, never a password
+        std::string station;  // this station's name, stored with each row
+    };
+
     StationSection station;
     OnekeySection onekey;
     ReadFromDbSection readFromDb;
     LockPnSection lockPn;
     WriteOptionsSection writeOptions;
+    ResultDbSection resultDb;
 
     // onekey.delayTimeBeforeResetOrRestore as a number (ParseDelaySeconds).
     int delaySeconds = 0;

@@ -8,6 +8,7 @@ PACKAGES=(
   g++ cmake make pkg-config
   qt6-base-dev libgl-dev
   libsqlite3-dev libudev-dev
+  postgresql libpqxx-dev
   libgtest-dev libgmock-dev
   umockdev libumockdev-dev
   fonts-wqy-zenhei

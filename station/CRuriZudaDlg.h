@@ -239,6 +239,8 @@ public:
     int FinishTest();
     // PASS.mdb or FAIL.mdb in the station's folder, by the unit's verdict.
     std::string ResultDbPath();
+    // The line-wide store when the profile names one ([ResultDB] URL).
+    void ChooseResultStore();
     // 1 no stored row shares an identity with the row buffer, 0 a duplicate
     // (shown). Engine errors throw StoreError.
     int CheckDuplicates(StoreTransaction& store, const ResultRow& row);

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "records/ExecutableDir.h"
+#include "records/PgResultStore.h"
 #include "records/ResultStore.h"
 
 namespace {
@@ -85,6 +86,16 @@ int CRuriZudaDlg::FinishTest()
         ClearUnitValues();
     TestFinished = 1;
     return stored;
+}
+
+void CRuriZudaDlg::ChooseResultStore()
+{
+    // A store given by the caller stays; without [ResultDB] the SQLite
+    // files stay and nothing is sent over the network.
+    if (!systemResults_ || profile.resultDb.url.empty())
+        return;
+    systemResults_ = MakePgResultStore(profile.resultDb.url, profile.resultDb.station);
+    options_.results = systemResults_.get();
 }
 
 std::filesystem::path CRuriZudaDlg::StationFilesDir() const

@@ -99,6 +99,7 @@ void CRuriZudaDlg::LoadStationProfile()
     }
     HideFailureItems();
     window_.RepaintNow();
+    ChooseResultStore();
 }
 
 void CRuriZudaDlg::ApplyStationProfile()

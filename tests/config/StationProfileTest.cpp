@@ -169,6 +169,7 @@ TEST(StationProfileKeys, EachSectionNamesDistinctKeysAndFields)
     checkTable(profile_keys::kReadFromDb);
     checkTable(profile_keys::kLockPn);
     checkTable(profile_keys::kWriteOptions);
+    checkTable(profile_keys::kResultDb);
 }
 
 TEST(ExampleProfile, LoadsWithEveryKeySet)

@@ -7,23 +7,13 @@
 #include <unistd.h>
 
 #include "records/ResultStore.h"
+#include "tests/support/ResultStoreCases.h"
 #include "tests/support/SqliteFiles.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-ResultRow Unit(const std::string& sn, const std::string& mac, const std::string& imei, const std::string& pcbaSn)
-{
-    ResultRow row;
-    row[Column::Sn] = sn;
-    row[Column::Mac] = mac;
-    row[Column::Imei] = imei;
-    row[Column::PcbaSn] = pcbaSn;
-    row[Column::Dtime] = "Mon Dec  7 11:54:06 2026\n";
-    return row;
-}
 
 class ResultFile : public testing::Test {
 protected:
@@ -57,29 +47,9 @@ TEST_F(ResultFile, NewFileHoldsExactlyTheStatementsTableAndItsFirstRow)
     EXPECT_EQ(RowCount(), 2);
 }
 
-struct DuplicateCase {
-    const char* name;
-    std::vector<ResultRow> stored;
-    ResultRow unit;
-    std::optional<Column> expected;
-};
-
 TEST_F(ResultFile, DuplicateIsTheFirstStoredRowWithItsFirstMatchingIdentity)
 {
-    const DuplicateCase cases[] = {
-        {"same SN", {Unit("SN1", "M1", "I1", "P1")}, Unit("SN1", "M2", "I2", "P2"), Column::Sn},
-        {"letter case differs", {Unit("sn1", "m1", "i1", "p1")}, Unit("SN1", "M1", "I1", "P1"), std::nullopt},
-        {"empty values never match", {Unit("", "", "", "")}, Unit("", "", "", ""), std::nullopt},
-        {"MAC and IMEI match: MAC", {Unit("SN1", "M1", "I1", "P1")}, Unit("SN2", "M1", "I1", "P2"), Column::Mac},
-        {"only PCBA SN", {Unit("SN1", "M1", "I1", "P1")}, Unit("SN2", "M2", "I2", "P1"), Column::PcbaSn},
-        {"earlier row wins over earlier key",
-         {Unit("SN1", "M1", "I9", "P1"), Unit("SN9", "M2", "I2", "P2")},
-         Unit("SN9", "M3", "I9", "P3"),
-         Column::Imei},
-        {"blanks count", {Unit("SN1 ", "M1", "I1", "P1")}, Unit("SN1", "M2", "I2", "P2"), std::nullopt},
-        {"no stored row", {}, Unit("SN1", "M1", "I1", "P1"), std::nullopt},
-    };
-    for (const auto& c : cases) {
+    for (const auto& c : DuplicateCases()) {
         fs::remove(file);
         for (const auto& row : c.stored)
             Append(row);

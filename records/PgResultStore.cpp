@@ -1,0 +1,292 @@
+// The line-wide result store on PostgreSQL. One table, SNTable, holds every
+// station's rows: the columns of the local files under the same names, plus
+// ID (store order), VERDICT (PASS or FAIL), STATION and STORED_AT.
+//
+// Each store is one transaction that first takes an advisory lock on each
+// of the unit's non-empty identities (in ascending key order, so two stores
+// never wait on each other in a circle). Two stations storing the same unit
+// at once are thereby serialised: the second sees the first's row and is
+// refused with the duplicate message.
+#include "records/PgResultStore.h"
+
+#include <pqxx/pqxx>
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <filesystem>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr const char* kConnectTimeout = "connect_timeout";
+constexpr const char* kConnectTimeoutSeconds = "5";
+// The lock that lets only one station create the table.
+constexpr long long kSchemaLockKey = 0x52555249'5A554441LL;
+
+// The column definitions of the local SNTable, as the files declare them.
+std::string ResultColumnDefinitions()
+{
+    const std::string create = kCreateResultTable;
+    const auto open = create.find('(');
+    const auto close = create.rfind(')');
+    return create.substr(open + 1, close - open - 1);
+}
+
+std::string CreateTableStatement()
+{
+    std::string statement = std::string("CREATE TABLE ") + kResultTable +
+                            "(ID BIGSERIAL PRIMARY KEY,VERDICT VARCHAR(10) NOT NULL,STATION VARCHAR(40) NOT NULL,"
+                            "STORED_AT TIMESTAMPTZ NOT NULL DEFAULT now()," +
+                            ResultColumnDefinitions() + ");";
+    for (Column key : kDuplicateKeys) {
+        const std::string column = kColumnNames[static_cast<size_t>(key)];
+        statement += "CREATE INDEX " + std::string(kResultTable) + "_" + column + " ON " + kResultTable +
+                     "(VERDICT," + column + ",ID);";
+    }
+    return statement;
+}
+
+std::string InsertStatement()
+{
+    std::string columns = "VERDICT,STATION";
+    std::string values = "$1,$2";
+    for (size_t i = 0; i < kColumnCount; ++i) {
+        columns += std::string(",") + kColumnNames[i];
+        values += ",$" + std::to_string(i + 3);
+    }
+    return std::string("INSERT INTO ") + kResultTable + " (" + columns + ") VALUES (" + values + ")";
+}
+
+// A lock key for one identity of one verdict: FNV-1a over the texts, the
+// same in every station whatever its build.
+long long IdentityLockKey(const std::string& verdict, Column key, const std::string& value)
+{
+    std::uint64_t hash = 14695981039346656037ULL;
+    const auto mix = [&hash](const std::string& text) {
+        for (unsigned char c : text) {
+            hash ^= c;
+            hash *= 1099511628211ULL;
+        }
+        hash ^= 0xFF;  // separator
+        hash *= 1099511628211ULL;
+    };
+    mix(verdict);
+    mix(kColumnNames[static_cast<size_t>(key)]);
+    mix(value);
+    return static_cast<long long>(hash);
+}
+
+class PgResultStore;
+
+class PgStoreTransaction final : public StoreTransaction {
+public:
+    PgStoreTransaction(PgResultStore& store, std::shared_ptr<pqxx::connection> connection, std::string verdict);
+
+    std::optional<Column> FindDuplicate(const ResultRow& row) override;
+    void Insert(const ResultRow& row) override;
+    bool Commit() override;
+
+private:
+    void LockIdentities(const ResultRow& row);
+    // Runs `work`, turning the engine's errors into StoreError.
+    template <class Work>
+    auto Guarded(Work work) -> decltype(work());
+
+    PgResultStore& store_;
+    // Kept alive until the transaction has ended, even when the store has
+    // given the connection up.
+    std::shared_ptr<pqxx::connection> connection_;
+    pqxx::work work_;
+    std::string verdict_;
+    bool locked_ = false;
+};
+
+class PgResultStore final : public ResultStore {
+public:
+    PgResultStore(std::string connection, std::string station)
+        : connection_(WithConnectTimeout(connection))
+        , station_(std::move(station))
+    {
+    }
+
+    std::unique_ptr<StoreTransaction> Begin(const std::string& location) override
+    {
+        const std::string verdict = std::filesystem::path(location).stem().string();
+        try {
+            if (!session_ || !session_->is_open()) {
+                session_ = std::make_shared<pqxx::connection>(connection_);
+                tableKnown_ = false;
+            }
+            if (!tableKnown_) {
+                created_ = CreateTableIfMissing(*session_) || created_;
+                tableKnown_ = true;
+            }
+            return std::make_unique<PgStoreTransaction>(*this, session_, verdict);
+        } catch (const StoreError&) {
+            throw;
+        } catch (const std::exception& error) {
+            throw Failure(error);
+        }
+    }
+
+    // The operator's sentence for an engine error; a lost connection is
+    // dropped so that the next store connects again.
+    StoreError Failure(const std::exception& error)
+    {
+        std::string reason = error.what();
+        while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' '))
+            reason.pop_back();
+        if (dynamic_cast<const pqxx::in_doubt_error*>(&error)) {
+            session_.reset();
+            return StoreError("the connection to the line database was lost while the unit was being stored; "
+                              "check on the server whether it was stored (" + reason + ")");
+        }
+        if (dynamic_cast<const pqxx::broken_connection*>(&error) || !session_ || !session_->is_open()) {
+            session_.reset();
+            return StoreError("the line database cannot be reached: " + reason);
+        }
+        return StoreError("the line database refused the store: " + reason);
+    }
+
+    const std::string& Station() const { return station_; }
+
+    // True once after this store created the table: the commit that
+    // reports it.
+    bool TakeCreated() { return std::exchange(created_, false); }
+
+private:
+    // Creates the table unless another station has. The check runs in a
+    // transaction begun after the lock was granted, so that it sees the
+    // table a station that held the lock before has committed.
+    static bool CreateTableIfMissing(pqxx::connection& session)
+    {
+        const std::string key = std::to_string(kSchemaLockKey);
+        pqxx::nontransaction(session).exec("SELECT pg_advisory_lock(" + key + ")");
+        const auto unlock = [&] { pqxx::nontransaction(session).exec("SELECT pg_advisory_unlock(" + key + ")"); };
+        bool created = false;
+        try {
+            pqxx::work work(session);
+            if (work.exec1(std::string("SELECT to_regclass('") + kResultTable + "') IS NULL")[0].as<bool>()) {
+                work.exec(CreateTableStatement());
+                created = true;
+            }
+            work.commit();
+        } catch (const pqxx::broken_connection&) {
+            throw;  // the server has let go of the lock with the session
+        } catch (const std::exception&) {
+            unlock();
+            throw;
+        }
+        unlock();
+        return created;
+    }
+
+    bool tableKnown_ = false;
+    bool created_ = false;
+    std::string connection_;
+    std::string station_;
+    std::shared_ptr<pqxx::connection> session_;
+};
+
+PgStoreTransaction::PgStoreTransaction(PgResultStore& store, std::shared_ptr<pqxx::connection> connection,
+                                       std::string verdict)
+    : store_(store)
+    , connection_(std::move(connection))
+    , work_(*connection_)
+    , verdict_(std::move(verdict))
+{
+}
+
+template <class Work>
+auto PgStoreTransaction::Guarded(Work work) -> decltype(work())
+{
+    try {
+        return work();
+    } catch (const std::exception& error) {
+        throw store_.Failure(error);
+    }
+}
+
+void PgStoreTransaction::LockIdentities(const ResultRow& row)
+{
+    if (locked_)
+        return;
+    std::vector<long long> keys;
+    for (Column key : kDuplicateKeys) {
+        if (!row[key].empty())
+            keys.push_back(IdentityLockKey(verdict_, key, row[key]));
+    }
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    std::string statement;
+    for (long long key : keys)
+        statement += "SELECT pg_advisory_xact_lock(" + std::to_string(key) + ");";
+    if (!statement.empty())
+        work_.exec(statement);
+    locked_ = true;
+}
+
+std::optional<Column> PgStoreTransaction::FindDuplicate(const ResultRow& row)
+{
+    return Guarded([&]() -> std::optional<Column> {
+        LockIdentities(row);
+        // One query: per non-empty identity its first row; of those the
+        // earliest, and within one row the first identity in key order.
+        std::vector<std::string> values {verdict_};
+        std::string query;
+        for (size_t k = 0; k < std::size(kDuplicateKeys); ++k) {
+            const Column key = kDuplicateKeys[k];
+            if (row[key].empty())
+                continue;
+            values.push_back(row[key]);
+            query += std::string(query.empty() ? "" : " UNION ALL ") + "(SELECT ID, " + std::to_string(k) +
+                     " AS KEY FROM " + kResultTable + " WHERE VERDICT = $1 AND " +
+                     kColumnNames[static_cast<size_t>(key)] + " = $" + std::to_string(values.size()) +
+                     " ORDER BY ID LIMIT 1)";
+        }
+        if (query.empty())
+            return std::nullopt;
+        const pqxx::result first =
+            work_.exec_params(query + " ORDER BY ID, KEY LIMIT 1", pqxx::prepare::make_dynamic_params(values));
+        if (first.empty())
+            return std::nullopt;
+        return kDuplicateKeys[first[0][1].as<size_t>()];
+    });
+}
+
+void PgStoreTransaction::Insert(const ResultRow& row)
+{
+    Guarded([&] {
+        LockIdentities(row);
+        std::vector<std::string> values {verdict_, store_.Station()};
+        for (size_t i = 0; i < kColumnCount; ++i)
+            values.push_back(row[static_cast<Column>(i)]);
+        work_.exec_params(InsertStatement(), pqxx::prepare::make_dynamic_params(values));
+    });
+}
+
+bool PgStoreTransaction::Commit()
+{
+    Guarded([&] { work_.commit(); });
+    return store_.TakeCreated();
+}
+
+}  // namespace
+
+std::string WithConnectTimeout(const std::string& connection)
+{
+    if (connection.find(kConnectTimeout) != std::string::npos)
+        return connection;
+    const std::string setting = std::string(kConnectTimeout) + "=" + kConnectTimeoutSeconds;
+    const bool isUrl = connection.rfind("postgresql://", 0) == 0 || connection.rfind("postgres://", 0) == 0;
+    if (!isUrl)
+        return connection.empty() ? setting : connection + " " + setting;
+    return connection + (connection.find('?') == std::string::npos ? "?" : "&") + setting;
+}
+
+std::unique_ptr<ResultStore> MakePgResultStore(std::string connection, std::string station)
+{
+    return std::make_unique<PgResultStore>(std::move(connection), std::move(station));
+}
