@@ -64,7 +64,8 @@ std::string HostName()
 UnitJournalEntry CRuriZudaDlg::JournalEntry(bool stored, bool maintenance)
 {
     UnitJournalEntry entry;
-    entry.station = HostName();
+    // The line-wide name when the line has one, else the machine's.
+    entry.station = profile.resultDb.station.empty() ? HostName() : profile.resultDb.station;
     entry.sn = unit.sn;
     entry.mac = unit.mac;
     entry.imei = unit.imei;
