@@ -13,7 +13,7 @@ install_packages
 CC=clang CXX=clang++ build "$dir" -DCMAKE_CXX_COMPILER=clang++ -DRURIZUDA_FUZZ=ON
 
 cd "$dir"
-for target in fuzz_command_replies fuzz_value_extraction fuzz_profile_text; do
+for target in fuzz_command_replies fuzz_value_extraction fuzz_profile_text fuzz_series_rules; do
   # Inputs found along the way go to a working corpus; the checked-in seeds stay as they are.
   work="$dir/corpus/$target"
   mkdir -p "$work"
