@@ -20,5 +20,9 @@ build "$dir" "${options[@]}"
 # The parsers under libFuzzer, a few seconds each, from their seed corpora.
 [ "${1:-}" = "--sanitize" ] || bash "$ROOT/scripts/fuzz.sh" 5
 export QT_QPA_PLATFORM=offscreen
+# Leaks that system libraries leave behind are not the station's.
+if [ "${1:-}" = "--sanitize" ]; then
+  export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan-suppressions.txt"
+fi
 cd "$dir"
 ctest --output-on-failure --no-tests=error -j2 --timeout 300
