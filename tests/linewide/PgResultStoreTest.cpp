@@ -144,40 +144,52 @@ TEST_F(LineStore, ConnectionLostMidStoreStoresNothingAndTheUnitStoresOnceItIsBac
     _exit(write(report, counts, sizeof counts) == sizeof counts ? 0 : 4);
 }
 
+// Starts `stations` station processes at the same moment, each storing
+// `units` units, and waits for them; the units stored and refused in all.
+struct RaceCounts {
+    int stored = 0;
+    int refused = 0;
+};
+
+RaceCounts RaceStations(const std::string& url, int stations, int units)
+{
+    int start[2];
+    int report[2];
+    RaceCounts counts;
+    EXPECT_EQ(pipe(start), 0);
+    EXPECT_EQ(pipe(report), 0);
+    std::vector<pid_t> children;
+    for (int station = 0; station < stations; ++station) {
+        const pid_t child = fork();
+        EXPECT_NE(child, -1);
+        if (child == 0)
+            RunStation(url, station, stations, units, start[0], report[1]);
+        children.push_back(child);
+    }
+    EXPECT_EQ(write(start[1], std::string(static_cast<size_t>(stations), 'g').data(), static_cast<size_t>(stations)),
+              stations);
+    for (pid_t child : children) {
+        int status = 0;
+        EXPECT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        int reported[2] = {0, 0};
+        EXPECT_EQ(read(report[0], reported, sizeof reported), static_cast<ssize_t>(sizeof reported));
+        counts.stored += reported[0];
+        counts.refused += reported[1];
+    }
+    for (int fd : {start[0], start[1], report[0], report[1]})
+        close(fd);
+    return counts;
+}
+
 TEST_F(LineStore, EightStationsWithCrossStationDuplicatesStoreEachUnitExactlyOnce)
 {
     constexpr int kStations = 8;
     constexpr int kUnits = 1000;
     Append(Unit("SEED", "SEED", "SEED", "SEED"));  // the table exists before the race
-    int start[2];
-    int report[2];
-    ASSERT_EQ(pipe(start), 0);
-    ASSERT_EQ(pipe(report), 0);
-    std::vector<pid_t> children;
-    for (int station = 0; station < kStations; ++station) {
-        const pid_t child = fork();
-        ASSERT_NE(child, -1);
-        if (child == 0)
-            RunStation(server.Url(), station, kStations, kUnits, start[0], report[1]);
-        children.push_back(child);
-    }
-    ASSERT_EQ(write(start[1], std::string(kStations, 'g').data(), kStations), kStations);
-    int stored = 0;
-    int refused = 0;
-    for (pid_t child : children) {
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0);
-        int counts[2] = {0, 0};
-        ASSERT_EQ(read(report[0], counts, sizeof counts), static_cast<ssize_t>(sizeof counts));
-        stored += counts[0];
-        refused += counts[1];
-    }
-    for (int fd : {start[0], start[1], report[0], report[1]})
-        close(fd);
-    EXPECT_EQ(stored, kStations * kUnits);
-    EXPECT_EQ(refused, kStations * kUnits / 10);
+    const RaceCounts counts = RaceStations(server.Url(), kStations, kUnits);
+    EXPECT_EQ(counts.stored, kStations * kUnits);
+    EXPECT_EQ(counts.refused, kStations * kUnits / 10);
     EXPECT_EQ(RowCount(), kStations * kUnits + 1);
     EXPECT_EQ(server.Value("SELECT count(DISTINCT SN) FROM SNTable"), std::to_string(kStations * kUnits + 1));
     EXPECT_EQ(server.Value("SELECT count(DISTINCT STATION) FROM SNTable WHERE SN <> 'SEED'"), "8");
@@ -186,26 +198,7 @@ TEST_F(LineStore, EightStationsWithCrossStationDuplicatesStoreEachUnitExactlyOnc
 TEST_F(LineStore, StationsStartingTogetherOnAnEmptyDatabaseCreateTheTableOnce)
 {
     constexpr int kStations = 4;
-    int start[2];
-    int report[2];
-    ASSERT_EQ(pipe(start), 0);
-    ASSERT_EQ(pipe(report), 0);
-    std::vector<pid_t> children;
-    for (int station = 0; station < kStations; ++station) {
-        const pid_t child = fork();
-        ASSERT_NE(child, -1);
-        if (child == 0)
-            RunStation(server.Url(), station, kStations, 10, start[0], report[1]);
-        children.push_back(child);
-    }
-    ASSERT_EQ(write(start[1], std::string(kStations, 'g').data(), kStations), kStations);
-    for (pid_t child : children) {
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
-    for (int fd : {start[0], start[1], report[0], report[1]})
-        close(fd);
+    RaceStations(server.Url(), kStations, 10);
     EXPECT_EQ(RowCount(), kStations * 10);
 }
 
