@@ -6,14 +6,6 @@ namespace {
 
 class EnterWalk : public StationFixture {
 protected:
-    void StartWith(const std::string& profile)
-    {
-        station.reset();
-        window = FakeWindow {};
-        WriteProfile(profile);
-        Start();
-    }
-
     bool OneKeyPressed() const { return window.timers.count(ctl::kOneKeyWaitTimer) == 1; }
 };
 

@@ -21,15 +21,6 @@ constexpr int kOneKeyLabels[] = {1102, 1103, 1104, 1105, 1106, 1107, 1108, 1109,
 
 class OneKey : public StationFixture {
 protected:
-    // A fresh window and station for each profile.
-    void StartWith(const std::string& profile)
-    {
-        station.reset();
-        window = FakeWindow {};
-        WriteProfile(profile);
-        Start();
-    }
-
     void Press() { station->OnCommand(ctl::kOneKeyTest); }
     void Tick() { station->OnTimer(ctl::kOneKeyWaitTimer); }
     bool Waiting() const { return window.timers.count(ctl::kOneKeyWaitTimer) == 1; }

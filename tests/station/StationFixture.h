@@ -34,6 +34,15 @@ protected:
         std::ofstream(dir.Path() / "workstation.ini") << text;
     }
 
+    // A fresh window and station started with `profile`.
+    void StartWith(const std::string& profile)
+    {
+        station.reset();
+        window = FakeWindow {};
+        WriteProfile(profile);
+        Start();
+    }
+
     // Starts the station as the window's initialisation does.
     void Start(StationOptions options = {kUnitPort})
     {
