@@ -138,7 +138,7 @@ inline constexpr auto kWriteOptions = std::to_array<ProfileKey<WriteOptions>>({
 
 inline constexpr auto kResultDb = std::to_array<ProfileKey<ResultDb>>({
     {"URL", 260, &ResultDb::url},
-    {"STATION", 41, &ResultDb::station},
+    {"STATION", 260, &ResultDb::station},  // cut to a whole character by the station
 });
 
 // Every text field of a section has a row: a field added to StationProfile

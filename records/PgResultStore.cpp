@@ -12,16 +12,25 @@
 #include <pqxx/pqxx>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <iterator>
 #include <filesystem>
 #include <utility>
 #include <vector>
 
+#include "records/LineConnection.h"
+#include "records/LineText.h"
+#include "records/SocketDeadline.h"
+
 namespace {
 
-constexpr const char* kConnectTimeout = "connect_timeout";
-constexpr const char* kConnectTimeoutSeconds = "5";
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+// Server errors a bounded wait ends with.
+constexpr std::string_view kLockNotAvailable = "55P03";
+constexpr std::string_view kQueryCanceled = "57014";
 // The lock that lets only one station create the table.
 constexpr long long kSchemaLockKey = 0x52555249'5A554441LL;
 
@@ -82,7 +91,8 @@ class PgResultStore;
 
 class PgStoreTransaction final : public StoreTransaction {
 public:
-    PgStoreTransaction(PgResultStore& store, std::shared_ptr<pqxx::connection> connection, std::string verdict);
+    PgStoreTransaction(PgResultStore& store, std::shared_ptr<pqxx::connection> connection,
+                       std::shared_ptr<SocketDeadline> deadline, std::string verdict);
 
     std::optional<Column> FindDuplicate(const ResultRow& row) override;
     void Insert(const ResultRow& row) override;
@@ -98,6 +108,9 @@ private:
     // Kept alive until the transaction has ended, even when the store has
     // given the connection up.
     std::shared_ptr<pqxx::connection> connection_;
+    // Watches the connection from before the transaction begins until it
+    // has ended.
+    std::shared_ptr<SocketDeadline> deadline_;
     pqxx::work work_;
     std::string verdict_;
     bool locked_ = false;
@@ -106,34 +119,51 @@ private:
 class PgResultStore final : public ResultStore {
 public:
     PgResultStore(std::string connection, std::string station)
-        : connection_(WithConnectTimeout(connection))
-        , station_(std::move(station))
+        : refusal_(ConnectionRefusal(connection))
+        , connection_(WithLineDefaults(connection))
+        , station_(LineText(std::move(station)))
     {
     }
 
     std::unique_ptr<StoreTransaction> Begin(const std::string& location) override
     {
+        if (!refusal_.empty())
+            throw StoreError(refusal_);
         const std::string verdict = std::filesystem::path(location).stem().string();
+        const auto started = steady_clock::now();
+        // Declared first, so that the connection stays open until the
+        // deadline watching its socket has ended.
+        std::shared_ptr<pqxx::connection> session = session_;
+        std::shared_ptr<SocketDeadline> deadline;
         try {
-            if (!session_ || !session_->is_open()) {
-                session_ = std::make_shared<pqxx::connection>(connection_);
+            if (!session || !session->is_open()) {
+                session_.reset();
+                session = std::make_shared<pqxx::connection>(connection_);
+                deadline = Deadline(*session, started);
+                pqxx::nontransaction(*session).exec(kLineSessionSettings);
+                session_ = session;
                 tableKnown_ = false;
             }
+            if (!deadline)
+                deadline = Deadline(*session, started);
             if (!tableKnown_) {
-                created_ = CreateTableIfMissing(*session_) || created_;
+                created_ = CreateTableIfMissing(*session) || created_;
                 tableKnown_ = true;
             }
-            return std::make_unique<PgStoreTransaction>(*this, session_, verdict);
+            return std::make_unique<PgStoreTransaction>(*this, session, deadline, verdict);
         } catch (const StoreError&) {
             throw;
         } catch (const std::exception& error) {
-            throw Failure(error);
+            const bool late = deadline && deadline->Passed();
+            deadline.reset();
+            throw Failure(error, late);
         }
     }
 
     // The operator's sentence for an engine error; a lost connection is
     // dropped so that the next store connects again.
-    StoreError Failure(const std::exception& error)
+    // `late`: the store's deadline had passed.
+    StoreError Failure(const std::exception& error, bool late)
     {
         std::string reason = error.what();
         while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' '))
@@ -142,6 +172,18 @@ public:
             session_.reset();
             return StoreError("the connection to the line database was lost while the unit was being stored; "
                               "check on the server whether it was stored (" + reason + ")");
+        }
+        if (late) {
+            session_.reset();
+            return StoreError("the line database did not answer within " +
+                              std::to_string(kLineStoreDeadlineMs / 1000) +
+                              " s; the connection was abandoned and nothing was stored");
+        }
+        if (const auto* sql = dynamic_cast<const pqxx::sql_error*>(&error)) {
+            if (sql->sqlstate() == kLockNotAvailable || sql->sqlstate() == kQueryCanceled)
+                return StoreError("the line database did not finish the store within 5 s (another station may be "
+                                  "storing a unit with the same identities); nothing was stored, press TEST FINISH "
+                                  "again (" + reason + ")");
         }
         if (dynamic_cast<const pqxx::broken_connection*>(&error) || !session_ || !session_->is_open()) {
             session_.reset();
@@ -157,6 +199,14 @@ public:
     bool TakeCreated() { return std::exchange(created_, false); }
 
 private:
+    // The whole store's deadline, counted from `started`, on `session`'s socket.
+    static std::shared_ptr<SocketDeadline> Deadline(const pqxx::connection& session, steady_clock::time_point started)
+    {
+        const auto left = milliseconds(kLineStoreDeadlineMs) -
+                          std::chrono::duration_cast<milliseconds>(steady_clock::now() - started);
+        return std::make_shared<SocketDeadline>(session.sock(), std::max(left, milliseconds(0)));
+    }
+
     // Creates the table unless another station has. The check runs in a
     // transaction begun after the lock was granted, so that it sees the
     // table a station that held the lock before has committed.
@@ -185,15 +235,17 @@ private:
 
     bool tableKnown_ = false;
     bool created_ = false;
+    std::string refusal_;  // why the connection string may not be used
     std::string connection_;
     std::string station_;
     std::shared_ptr<pqxx::connection> session_;
 };
 
 PgStoreTransaction::PgStoreTransaction(PgResultStore& store, std::shared_ptr<pqxx::connection> connection,
-                                       std::string verdict)
+                                       std::shared_ptr<SocketDeadline> deadline, std::string verdict)
     : store_(store)
     , connection_(std::move(connection))
+    , deadline_(std::move(deadline))
     , work_(*connection_)
     , verdict_(std::move(verdict))
 {
@@ -205,7 +257,7 @@ auto PgStoreTransaction::Guarded(Work work) -> decltype(work())
     try {
         return work();
     } catch (const std::exception& error) {
-        throw store_.Failure(error);
+        throw store_.Failure(error, deadline_->Passed());
     }
 }
 
@@ -216,7 +268,7 @@ void PgStoreTransaction::LockIdentities(const ResultRow& row)
     std::vector<long long> keys;
     for (Column key : kDuplicateKeys) {
         if (!row[key].empty())
-            keys.push_back(IdentityLockKey(verdict_, key, row[key]));
+            keys.push_back(IdentityLockKey(verdict_, key, LineText(row[key])));
     }
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
@@ -240,7 +292,7 @@ std::optional<Column> PgStoreTransaction::FindDuplicate(const ResultRow& row)
             const Column key = kDuplicateKeys[k];
             if (row[key].empty())
                 continue;
-            values.push_back(row[key]);
+            values.push_back(LineText(row[key]));
             query += std::string(query.empty() ? "" : " UNION ALL ") + "(SELECT ID, " + std::to_string(k) +
                      " AS KEY FROM " + kResultTable + " WHERE VERDICT = $1 AND " +
                      kColumnNames[static_cast<size_t>(key)] + " = $" + std::to_string(values.size()) +
@@ -249,7 +301,7 @@ std::optional<Column> PgStoreTransaction::FindDuplicate(const ResultRow& row)
         if (query.empty())
             return std::nullopt;
         const pqxx::result first =
-            work_.exec_params(query + " ORDER BY ID, KEY LIMIT 1", pqxx::prepare::make_dynamic_params(values));
+            work_.exec_params("SELECT ID, KEY FROM (" + query + ") AS FIRSTS ORDER BY ID, KEY LIMIT 1", pqxx::prepare::make_dynamic_params(values));
         if (first.empty())
             return std::nullopt;
         return kDuplicateKeys[first[0][1].as<size_t>()];
@@ -262,7 +314,7 @@ void PgStoreTransaction::Insert(const ResultRow& row)
         LockIdentities(row);
         std::vector<std::string> values {verdict_, store_.Station()};
         for (size_t i = 0; i < kColumnCount; ++i)
-            values.push_back(row[static_cast<Column>(i)]);
+            values.push_back(LineText(row[static_cast<Column>(i)]));
         work_.exec_params(InsertStatement(), pqxx::prepare::make_dynamic_params(values));
     });
 }
@@ -274,17 +326,6 @@ bool PgStoreTransaction::Commit()
 }
 
 }  // namespace
-
-std::string WithConnectTimeout(const std::string& connection)
-{
-    if (connection.find(kConnectTimeout) != std::string::npos)
-        return connection;
-    const std::string setting = std::string(kConnectTimeout) + "=" + kConnectTimeoutSeconds;
-    const bool isUrl = connection.rfind("postgresql://", 0) == 0 || connection.rfind("postgres://", 0) == 0;
-    if (!isUrl)
-        return connection.empty() ? setting : connection + " " + setting;
-    return connection + (connection.find('?') == std::string::npos ? "?" : "&") + setting;
-}
 
 std::unique_ptr<ResultStore> MakePgResultStore(std::string connection, std::string station)
 {

@@ -11,6 +11,7 @@
 #include "discovery/DeviceSource.h"
 #include "discovery/PortMonitor.h"
 #include "discovery/PortProbe.h"
+#include "records/ResultRow.h"
 #include "station/OneKeyRecord.h"
 #include "station/OperationSpec.h"
 #include "station/StationWindow.h"
@@ -18,9 +19,7 @@
 #include "station/UnitWireTrace.h"
 
 struct UnitJournalEntry;
-class ResultRow;
 class ResultStore;
-class StoreTransaction;
 
 // Start-up choices of the station (command line).
 struct StationOptions {
@@ -241,11 +240,16 @@ public:
     std::string ResultDbPath();
     // The line-wide store when the profile names one ([ResultDB] URL).
     void ChooseResultStore();
-    // 1 no stored row shares an identity with the row buffer, 0 a duplicate
-    // (shown). Engine errors throw StoreError.
-    int CheckDuplicates(StoreTransaction& store, const ResultRow& row);
-    // Appends the row buffer with its time and repair mark and commits.
-    void InsertUnitRow(StoreTransaction& store, const ResultRow& row);
+    // What one store into the result store came to.
+    struct StoreOutcome {
+        std::optional<Column> duplicate;  // the identity a stored row shares
+        bool created = false;             // the store brought the table into being
+    };
+    // One transaction: the duplicate check (skipped in maintenance mode),
+    // then the row with its time and repair mark inserted and committed. It
+    // has ended when this returns; nothing is shown. Engine errors throw
+    // StoreError.
+    StoreOutcome StoreUnitRow(const ResultRow& row);
     // The folder of the result and lookup databases.
     std::filesystem::path StationFilesDir() const;
 

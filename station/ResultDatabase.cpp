@@ -125,37 +125,41 @@ int CRuriZudaDlg::SaveUnitRecord()
         storeRefusal_ = kIncompleteRefusal;
         return 0;
     }
-    const ResultRow row = UnitRow();
+    // The store's transaction ends (committed or rolled back) before any box
+    // is shown: a box waits on the operator, and a transaction left open
+    // meanwhile would keep every other station out of the same file or
+    // identities for as long.
+    StoreOutcome outcome;
     try {
-        const auto store = options_.results->Begin(ResultDbPath());
-        if (MaintenanceMode == 0 && !CheckDuplicates(*store, row))
-            return 0;
-        InsertUnitRow(*store, row);
+        outcome = StoreUnitRow(UnitRow());
     } catch (const StoreError& error) {
         storeRefusal_ = kStoreFailedPrefix + std::string(error.what());
         window_.MessageBox(storeRefusal_, kApplicationName, BoxIcon::Warning);
         return 0;
     }
+    if (outcome.duplicate) {
+        storeRefusal_ = DuplicateMessage(*outcome.duplicate);
+        window_.MessageBox(storeRefusal_, kApplicationName, BoxIcon::Warning);
+        return 0;
+    }
+    if (outcome.created)
+        window_.MessageBox(kDatabaseCreated, kApplicationName, BoxIcon::Warning);
     OnExitMaintenance();
     return 1;
 }
 
-int CRuriZudaDlg::CheckDuplicates(StoreTransaction& store, const ResultRow& row)
+CRuriZudaDlg::StoreOutcome CRuriZudaDlg::StoreUnitRow(const ResultRow& row)
 {
-    const auto duplicate = store.FindDuplicate(row);
-    if (!duplicate)
-        return 1;
-    storeRefusal_ = DuplicateMessage(*duplicate);
-    window_.MessageBox(storeRefusal_, kApplicationName, BoxIcon::Warning);
-    return 0;
-}
-
-void CRuriZudaDlg::InsertUnitRow(StoreTransaction& store, const ResultRow& row)
-{
+    const auto store = options_.results->Begin(ResultDbPath());
+    StoreOutcome outcome;
+    if (MaintenanceMode == 0)
+        outcome.duplicate = store->FindDuplicate(row);
+    if (outcome.duplicate)
+        return outcome;
     ResultRow stored = row;
     stored[Column::Dtime] = CtimeNow();
     stored[Column::IsRepair] = MaintenanceMode == 1 ? kRepairMark : "";
-    store.Insert(stored);
-    if (store.Commit())
-        window_.MessageBox(kDatabaseCreated, kApplicationName, BoxIcon::Warning);
+    store->Insert(stored);
+    outcome.created = store->Commit();
+    return outcome;
 }

@@ -4,6 +4,7 @@
 
 #include "discovery/UdevDeviceSource.h"
 #include "link/StationLog.h"
+#include "records/LineText.h"
 #include "records/ResultStore.h"
 #include "station/ControlIds.h"
 #include "station/ProfileRules.h"
@@ -71,6 +72,10 @@ void CRuriZudaDlg::OnDestroy()
 void CRuriZudaDlg::LoadStationProfile()
 {
     profile = LoadStationProfileFile(StationProfilePath());
+    // The line database keeps at most this many bytes of the name, and a
+    // cut never splits a character.
+    constexpr size_t kStationNameLimit = 40;
+    profile.resultDb.station = CutAtCharacter(profile.resultDb.station, kStationNameLimit);
     const auto& s = profile.station;
     const auto& o = profile.onekey;
     const std::pair<int, const std::string*> shown[] = {

@@ -1,6 +1,7 @@
 // TEST FINISH of stations whose profile names the line database.
 #include <regex>
 
+#include "records/PgResultStore.h"
 #include "tests/linewide/LineServer.h"
 #include "tests/station/StationFixture.h"
 #include "tests/station/StatusEvents.h"
@@ -83,6 +84,28 @@ TEST_F(LineStation, SectionWithoutUrlKeepsTheLocalFiles)
     StartStation("", "ST-03");
     EXPECT_EQ(StoreUnit("SN1", "MAC1"), started + Box("Database is created") + kStored);
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "PASS.mdb"));
+}
+
+// Another station checks the same unit while this one's duplicate box is
+// open: the first store has let go of the unit's locks.
+TEST_F(LineStation, NoBoxIsShownWhileTheStoreHoldsTheUnitsLocks)
+{
+    const LineServer server;
+    StartStation(server.Url(), "ST-03");
+    StoreUnit("SN1", "MAC1");
+    const auto other = MakePgResultStore(server.Url(), "ST-05");
+    std::string seen;
+    window.whileBoxOpen = [&](const FakeWindow::Box&) {
+        ResultRow row;
+        row[Column::Sn] = "SN1";
+        try {
+            seen = other->Begin(station->ResultDbPath())->FindDuplicate(row) == Column::Sn ? "refused" : "stored";
+        } catch (const StoreError& error) {
+            seen = error.what();
+        }
+    };
+    EXPECT_EQ(StoreUnit("SN1", "MAC2"), started + Box("Written SN is already in database ") + kNotStored);
+    EXPECT_EQ(seen, "refused");
 }
 
 }  // namespace

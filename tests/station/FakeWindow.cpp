@@ -82,6 +82,8 @@ void FakeWindow::MessageBox(const std::string& text, const std::string& caption,
 {
     boxes.push_back({text, caption, icon});
     events.push_back("box " + caption + " " + IconName(icon) + ": " + text);
+    if (whileBoxOpen)
+        whileBoxOpen(boxes.back());
 }
 
 void FakeWindow::StartTimer(int id, int periodMs)

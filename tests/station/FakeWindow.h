@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -50,6 +51,8 @@ public:
     int focus = 0;
     int repaints = 0;
     std::vector<std::string> events;
+    // Runs while a box is open, before the operator presses OK.
+    std::function<void(const Box&)> whileBoxOpen;
 };
 
 const char* PictureName(Picture picture);

@@ -5,6 +5,7 @@
 #include "station/FailureMask.h"
 #include "tests/station/StationFixture.h"
 #include "tests/station/StatusEvents.h"
+#include "records/ResultStore.h"
 #include "records/UnitJournal.h"
 #include "tests/support/SqliteFiles.h"
 
@@ -183,6 +184,32 @@ TEST_F(TestFinish, EngineErrorsAreShownWithTheirReasonAndLeaveTheFileAlone)
     }
     EXPECT_EQ(ReadFileText(dir.Path() / "PASS.mdb"), "not a station database");
     EXPECT_EQ(ReadFileText(dir.Path() / "folder"), "a regular file");
+}
+
+// Another station stores into the same file while this one's box is open:
+// "Database is created" and a duplicate.
+TEST_F(TestFinish, NoBoxIsShownWhileTheStoreHoldsTheFile)
+{
+    const auto other = MakeSqliteResultStore();
+    std::vector<std::string> othersStores;
+    window.whileBoxOpen = [&](const FakeWindow::Box& box) {
+        ResultRow row;
+        row[Column::Sn] = "OTHER-" + std::to_string(othersStores.size());
+        try {
+            const auto store = other->Begin(station->ResultDbPath());
+            store->Insert(row);
+            store->Commit();
+            othersStores.push_back("stored");
+        } catch (const StoreError& error) {
+            othersStores.push_back(box.text + ": " + error.what());
+        }
+    };
+    for (int round = 0; round < 2; ++round) {
+        SetUnit("SN1", "MAC1", "IMEI1", "PCBA1");
+        PressTestFinish();
+    }
+    EXPECT_EQ(othersStores, (std::vector<std::string> {"stored", "stored"}));
+    EXPECT_EQ(Stored("PASS.mdb", "SN"), (Rows {{"SN1"}, {"OTHER-0"}, {"OTHER-1"}}));
 }
 
 TEST_F(TestFinish, BusyStationRefusesWithoutMarkingTheTestFinished)
