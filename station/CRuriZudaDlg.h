@@ -306,6 +306,9 @@ private:
     // unit is in the change's state already, else `send` into the result
     // text (nullopt: it sent nothing), then the state read again.
     int ChangePnLock(const PnLockChange& change, const std::function<std::optional<int>(char*)>& send);
+    // The IMEI the unit reports now, for the unlock code: nothing unless the
+    // read succeeded with a whole IMEI.
+    std::optional<std::string> ReadImeiForUnlockCode();
     // The row buffer: the stored values of the unit in column order.
     ResultRow UnitRow() const;
     int LookUpScanField(const char* column, int field, size_t fieldLimit);
@@ -319,6 +322,8 @@ private:
     // One item of the one-key test; false when the sequence stops after it.
     bool RunOneKeyItem(const OneKeyItem& item);
     void StopOneKeyTest(const char* reason);  // ends the run without labels
+    // Stops the one-key wait and the key poll of an earlier run.
+    void StopRunTimers();
     void EndOneKeyRun();
     // The reboot or restore after a passed one-key test.
     void RunPostTestCommand(const PostTestCommand& command);
@@ -335,6 +340,8 @@ private:
     // The SN the current unit's trace file is named with.
     std::string SnForWireTrace() const;
     UnitWireTrace wireTrace_;
+    // The SN of the unit TEST FINISH stored and cleared, for its trace file.
+    std::string finishedSn_;
     // Why the latest store was refused, for the unit journal.
     std::string storeRefusal_;
 };

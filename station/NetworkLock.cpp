@@ -69,11 +69,33 @@ int CRuriZudaDlg::LockPn()
                         [](char* result) { return AtLockPn(result); });
 }
 
+std::optional<std::string> CRuriZudaDlg::ReadImeiForUnlockCode()
+{
+    char imei[kImeiMax + 1] = {};
+    if (!AtReadImei(imei))
+        return std::nullopt;
+    const std::string read = TextOf(imei);
+    if (!IsWholeImei(read))
+        return std::nullopt;
+    return read;
+}
+
 int CRuriZudaDlg::UnlockPn()
 {
     return ChangePnLock({kUnlockedState, kAlreadyUnlocked, &UnitRecord::unlockResult, ctl::kUnlockBox},
                         [this](char* result) -> std::optional<int> {
-                            const UnlockCode code = ChooseUnlockCode(profile.lockPn, unit.imei,
+                            // The code is derived from the IMEI this unit reports
+                            // now, never from a value left from an earlier read.
+                            std::string imei;
+                            if (IsOn(profile.lockPn.lockCodeFromImeiEnable)) {
+                                const auto read = ReadImeiForUnlockCode();
+                                if (!read) {
+                                    Warn(kNoImeiMessage);
+                                    return std::nullopt;
+                                }
+                                imei = *read;
+                            }
+                            const UnlockCode code = ChooseUnlockCode(profile.lockPn, imei,
                                                                      ProgramRunner(kLockCodeCommandLimit));
                             if (code.Refused()) {
                                 Warn(code.refusal);

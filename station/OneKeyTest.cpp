@@ -41,6 +41,8 @@ const OneKeyItem* FindItem(const std::string& name)
 
 void CRuriZudaDlg::OnOneKeyTest()
 {
+    // A wait or key poll left from an earlier run must not tick into this one.
+    StopRunTimers();
     FailureMask = 0;
     HideFailureItems();
     LedJudged = 1;
@@ -114,6 +116,12 @@ void CRuriZudaDlg::EndOneKeyRun()
         if (item && (FailureMask & item->failureBit) != 0)
             run.result = 0;  // judged or failed later, as the LED and the key are
     }
+}
+
+void CRuriZudaDlg::StopRunTimers()
+{
+    window_.StopTimer(ctl::kOneKeyWaitTimer);
+    window_.StopTimer(ctl::kKeyPollTimer);
 }
 
 void CRuriZudaDlg::OnOneKeyWaitTimer()

@@ -82,8 +82,10 @@ int CRuriZudaDlg::FinishTest()
     const int stored = SaveUnitRecord();
     if (IsOn(profile.station.useMdb))
         RecordUnitInJournal(stored == 1, maintenance);
-    if (stored)
+    if (stored) {
+        finishedSn_ = SnForWireTrace();
         ClearUnitValues();
+    }
     TestFinished = 1;
     return stored;
 }

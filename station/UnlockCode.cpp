@@ -64,14 +64,20 @@ UnlockCode CodeFromCommand(const std::string& command, const std::string& imei, 
 
 }  // namespace
 
+bool IsWholeImei(const std::string& imei)
+{
+    return imei.size() == kWholeImeiLength &&
+           std::all_of(imei.begin(), imei.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 UnlockCode ChooseUnlockCode(const StationProfile::LockPnSection& lockPn, const std::string& imei,
                             const ProgramRunner& runner)
 {
     UnlockCode choice;
     if (!IsOn(lockPn.lockCodeFromImeiEnable))
         choice.code = lockPn.lockPnCode;
-    else if (imei.empty())
-        return {"", kReadImeiFirstMessage};
+    else if (!IsWholeImei(imei))
+        return {"", kNoImeiMessage};
     else if (lockPn.lockCodeCommand.empty())
         choice.code = imei;
     else

@@ -16,6 +16,7 @@ void CRuriZudaDlg::StartWireTrace()
 void CRuriZudaDlg::NextUnitWireTrace()
 {
     wireTrace_.NextUnit(SnForWireTrace());
+    finishedSn_.clear();
 }
 
 void CRuriZudaDlg::StopWireTrace()
@@ -25,5 +26,7 @@ void CRuriZudaDlg::StopWireTrace()
 
 std::string CRuriZudaDlg::SnForWireTrace() const
 {
-    return unit.sn.empty() ? scanned.sn : unit.sn;
+    if (!unit.sn.empty())
+        return unit.sn;
+    return scanned.sn.empty() ? finishedSn_ : scanned.sn;
 }

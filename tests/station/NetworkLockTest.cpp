@@ -20,6 +20,7 @@ const std::string kRead = "+clck=PN,2";
 const std::string kLock = "+clck=PN,1";
 const std::string kUnlockWithCode = "+clck=PN,0,12345678";
 const std::string kRefused = "\r\n+CME ERROR: 16\r\n";
+const std::string kReadImei = "*MRD_IMEI?";
 
 class Lock : public StationFixture {
 public:
@@ -210,17 +211,19 @@ INSTANTIATE_TEST_SUITE_P(Rows, ReadPn, testing::ValuesIn(kReads),
 struct CodeRow {
     const char* name;
     const char* lockPnSection;
-    bool readImeiFirst;
+    bool imeiRule;  // UNLOCK reads the IMEI before it derives the code
     const char* unitCode;  // what the unit accepts
     const char* sentCode;  // nullptr: refused, nothing sent
     const char* warning;   // its box, when refused
+    const char* imeiAnswer = nullptr;  // replaces the unit's answer to the IMEI query
 };
 
 const CodeRow kCodes[] = {
     {"EmptyConfiguredCodeSendsAnEmptyCode", "LOCKPNCODE=\n", false, "", "", ""},
-    {"ImeiRuleSendsTheImeiRead", "LOCKCODE_FROMIMEI_ENABLE=YES\n", true, "867400012345678", "867400012345678", ""},
-    {"ImeiRuleWithoutAnImeiRead", "LOCKCODE_FROMIMEI_ENABLE=YES\n", false, "867400012345678", nullptr,
-     "Read IMEI before UNLOCK!"},
+    {"ImeiRuleSendsTheImeiReadNow", "LOCKCODE_FROMIMEI_ENABLE=YES\n", true, "867400012345678", "867400012345678",
+     ""},
+    {"ImeiRuleWithAPartOfAnImei", "LOCKCODE_FROMIMEI_ENABLE=YES\n", true, "867400012345678", nullptr,
+     "No IMEI for the unlock code!", "\r\n*MRD_IMEI:86740001234\r\nOK\r\n"},
     {"CommandRuleSendsWhatTheProgramPrints",
      "LOCKCODE_FROMIMEI_ENABLE=YES\nLOCKCODE_COMMAND=" LOCKCODE_EXAMPLE_PATH "\n", true, "12345678", "12345678", ""},
     {"CommandRuleRefusal", "LOCKCODE_FROMIMEI_ENABLE=YES\nLOCKCODE_COMMAND=/bin/false\n", true, "", nullptr,
@@ -242,17 +245,20 @@ TEST_P(UnlockCodeRule, SendsTheCodeOrWarnsAndSendsNothing)
     Restart(std::string("[LockPN]\n") + row.lockPnSection);
     unit.State().pnLocked = true;
     unit.State().unlockCode = row.unitCode;
-    if (row.readImeiFirst)
-        station->OnReadImei();
+    station->unit.imei = "867400099999999";  // left from an earlier unit
+    if (row.imeiAnswer)
+        Replace(kReadImei, 0, row.imeiAnswer);
     link.serial.writes.clear();
     window.events.clear();
     station->OnCommand(ctl::kUnlock);
+    const Requests imeiRead = row.imeiRule ? Requests {kReadImei} : Requests {};
     if (row.sentCode) {
-        EXPECT_EQ(Wire(), (Requests {kRead, "+clck=PN,0," + std::string(row.sentCode), kRead}));
+        const Requests unlock {"+clck=PN,0," + std::string(row.sentCode), kRead};
+        EXPECT_EQ(Wire(), Requests {kRead} + imeiRead + unlock);
         EXPECT_EQ(window.Text(ctl::kUnlockBox), "UNLOCK SUCCESS");
         EXPECT_EQ(StatusEvents(window), Reported(true, "Write UNLOCK PN successfully!"));
     } else {
-        EXPECT_EQ(Wire(), Requests {kRead});
+        EXPECT_EQ(Wire(), Requests {kRead} + imeiRead);
         EXPECT_EQ(window.Text(ctl::kUnlockBox), kOld);
         EXPECT_EQ(station->unit.unlockResult, "");
         EXPECT_EQ(StatusEvents(window), Started(kMain) + Events {std::string("box WARNING warning: ") + row.warning}

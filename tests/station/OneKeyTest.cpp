@@ -209,21 +209,81 @@ TEST_F(OneKey, AFailedIdentityCheckStopsTheSequence)
     }
 }
 
-TEST_F(OneKey, AnEarlierWaitStillTickingFinishesAStoppedRunOnceMore)
+// The wait and the key poll of an earlier run stop when a new run starts or
+// at RETEST: an old tick never gives a new run its verdict or a restore.
+TEST_F(OneKey, ANewRunOrRetestStopsTheTimersOfAnEarlierRun)
 {
-    StartWith(std::string(kStation) + "CHECKSCANMAC=YES\n");
+    StartWith(std::string(kStation) + "CHECKSCANMAC=YES\n[Onekey]\nTESTLED=YES\nTESTKEY=YES\nSTARTRESTORE=YES\n");
     Press();
     ASSERT_TRUE(Waiting());
+    ASSERT_EQ(window.timers.count(ctl::kKeyPollTimer), 1u);
     station->profile.onekey.readMac = "YES";
     window.SetText(ctl::kScanMac, "A45E60C12200");
-    Press();
+    Press();  // stops at the MAC check, before any wait
     EXPECT_EQ(Verdict(), "Failed in Onekey Test!");
+    EXPECT_TRUE(window.timers.empty());
+    station->profile.onekey.readMac = "NO";
+    Press();
     ASSERT_TRUE(Waiting());
-    window.events.clear();
+    station->OnRetest();
+    EXPECT_TRUE(window.timers.empty());
+    EXPECT_EQ(Sent("AT+RSTSET"), 0);
+}
+
+// With the code from the IMEI, UNLOCK (the first item) reads the IMEI itself.
+TEST_F(OneKey, UnlockWithTheCodeFromTheImeiPassesOnALockedUnit)
+{
+    StartWith(std::string(kStation) + "[Onekey]\nWRITE_UNLOCK_PN=YES\nREADIMEI=YES\n"
+                                      "[LockPN]\nLOCKCODE_FROMIMEI_ENABLE=YES\n");
+    unit.State().pnLocked = true;
+    unit.State().unlockCode = "867400012345678";
+    Press();
     Tick();
-    EXPECT_EQ(OneKeyEvents(), OneKeyReport("fail", "Failed in Onekey Test!"));
-    EXPECT_EQ(ShownLabels(), std::vector<int> {ctl::kFailReadMac});
+    EXPECT_EQ(Verdict(), "Onekey Test successfully!");
+    EXPECT_EQ(Sent("AT+clck=PN,0,867400012345678\r"), 1);
+    EXPECT_FALSE(unit.State().pnLocked);
+}
+
+// A failed verdict is never followed by a restore or a reboot.
+TEST_F(OneKey, AFailedVerdictSendsNoRestoreAndNoReboot)
+{
+    StartWith(std::string(kStation) + "[Onekey]\nREADSIM=YES\nSTARTRESTORE=YES\nSTARTRESET=YES\n");
+    unit.State().simPresent = false;
+    Press();
+    Tick();
+    EXPECT_EQ(Verdict(), "Failed in Onekey Test!");
+    EXPECT_EQ(Sent("AT+RSTSET") + Sent("AT+RESET"), 0);
+}
+
+// A run after a failed one starts with an empty mask and no labels.
+TEST_F(OneKey, ARunAfterAFailedOneStartsClean)
+{
+    StartWith(std::string(kStation) + "[Onekey]\nREADSIM=YES\nTESTLED=YES\n");
+    unit.State().simPresent = false;
+    Press();
+    station->OnCommand(ctl::kLedPass);
+    Tick();
+    ASSERT_EQ(ShownLabels(), std::vector<int> {ctl::kFailReadSim});
+    unit.State().simPresent = true;
+    Press();
+    EXPECT_EQ(station->FailureMask, 0u);
+    EXPECT_TRUE(ShownLabels().empty());
+    station->OnCommand(ctl::kLedPass);
+    Tick();
+    EXPECT_EQ(Verdict(), "Onekey Test successfully!");
+}
+
+// A KEY TEST that cannot start still ends the key judgement: the verdict comes.
+TEST_F(OneKey, AKeyTestThatCannotStartStillGivesAVerdict)
+{
+    StartWith(std::string(kStation) + "[Onekey]\nTESTKEY=YES\n");
+    link.serial.FailWrite(true);
+    Press();
+    link.serial.FailWrite(false);
+    Tick();
+    EXPECT_EQ(Verdict(), "Failed in Onekey Test!");
     EXPECT_FALSE(Waiting());
+    EXPECT_EQ(ShownLabels(), std::vector<int> {ctl::kFailTestKey});
 }
 
 // The restore or reboot after a pass reaches the unit when the last item
@@ -290,6 +350,9 @@ TEST_F(OneKey, EachFailedItemSetsItsBitAndShowsItsLabel)
         {&Onekey::readPcbaSn, [](sim::UnitState& u) { u.pcbaSnError = true; }, 0x10000, {ctl::kFailReadPcbaSn}},
         {&Onekey::readLinuxUsbMode, [](sim::UnitState& u) { u.usbModeDigit = '2'; }, 0x100000,
          {ctl::kFailConfirmUsbMode}},
+        {&Onekey::writeLockPn, [](sim::UnitState& u) { u.pnLocked = true; }, 0x20000, {ctl::kFailLock}},
+        {&Onekey::writeUnlockPn, [](sim::UnitState&) {}, 0x40000, {ctl::kFailUnlock}},
+        {&Onekey::readLockPn, [](sim::UnitState&) {}, 0x80000, {ctl::kFailConfirmLock}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.bits);
@@ -333,7 +396,7 @@ TEST_F(OneKey, SeveralFailedItemsShowExactlyTheirLabels)
 // The record of the run: the items that ran, in order, with their outcome.
 TEST_F(OneKey, TheRunIsRecordedItemByItem)
 {
-    StartWith(std::string(kStation) + "[Onekey]\nREADIMEI=YES\nREADSIM=YES\nTESTLED=YES\n");
+    StartWith(std::string(kStation) + "[Onekey]\nREADIMEI=YES\nREADMAC=YES\nREADSIM=YES\nTESTLED=YES\n");
     unit.State().simPresent = false;
     Press();
     station->OnCommand(ctl::kLedFail);
@@ -344,7 +407,8 @@ TEST_F(OneKey, TheRunIsRecordedItemByItem)
         outcomes.emplace_back(item.name, item.result);
         EXPECT_GT(item.durationMs, 0) << item.name;
     }
-    EXPECT_EQ(outcomes, (std::vector<std::pair<std::string, int>> {{"READIMEI", 1}, {"READSIM", 0}, {"TESTLED", 0}}));
+    EXPECT_EQ(outcomes, (std::vector<std::pair<std::string, int>> {
+                            {"READMAC", 1}, {"READIMEI", 1}, {"READSIM", 0}, {"TESTLED", 0}}));
     EXPECT_LE(run.started, run.ended);
 }
 

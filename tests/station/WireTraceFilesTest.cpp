@@ -47,6 +47,23 @@ TEST_F(WireTraceFiles, EachUnitGetsAFileNamedWithItsSnAtRetest)
     EXPECT_NE(ReadFileText(dir.Path() / "traces" / files[1]).find("AT*MRD_IMEI?"), std::string::npos);
 }
 
+TEST_F(WireTraceFiles, AUnitStoredByTestFinishKeepsItsSnInItsFileName)
+{
+    WriteProfile("[Station]\nWIRETRACE_DIR=traces\nUSEMDB=YES\n");
+    unit.State().sn = "RZ26A0145001";
+    StationOptions options {kUnitPort};
+    options.dataDir = dir.Path();
+    Start(std::move(options));
+    station->OnReadSn();
+    station->OnCommand(ctl::kTestFinish);
+    ASSERT_EQ(station->unit.sn, "") << "stored and cleared";
+    station->OnRetest();
+    station.reset();
+    const std::vector<std::string> files = Files("traces");
+    ASSERT_FALSE(files.empty());
+    EXPECT_TRUE(std::regex_match(files[0], std::regex(R"(trace-\d{8}-\d{6}-RZ26A0145001\.txt)"))) << files[0];
+}
+
 TEST_F(WireTraceFiles, TheCommandLineFolderWinsAndUnusedFilesAreRemoved)
 {
     WriteProfile("[Station]\nWIRETRACE_DIR=traces\n");
