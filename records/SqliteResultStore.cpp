@@ -4,7 +4,14 @@
 // both pass the duplicate check for the same unit.
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <optional>
+#include <utility>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "records/ResultStore.h"
 #include "records/SqliteDatabase.h"
@@ -34,26 +41,82 @@ std::string InsertStatement()
     return "INSERT INTO " + kTable + " (" + columns + ") VALUES (" + values + ")";
 }
 
+// Which file a path names now: device and inode; nothing when it names none.
+using FileIdentity = std::optional<std::pair<dev_t, ino_t>>;
+
+FileIdentity IdentityOf(const std::string& path)
+{
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0)
+        return std::nullopt;
+    return std::make_pair(status.st_dev, status.st_ino);
+}
+
+// The file was removed by a store that failed on it while this one waited
+// for its lock: the store begins again on the path.
+struct FileRemovedMeanwhile {};
+
+// How often a store begins again on a removed file before it gives up.
+constexpr int kBeginAttempts = 3;
+
+// Brings a missing result file into being with its table in one step: the
+// table is made in a temporary file beside it, which then takes the name
+// unless another store made the file meanwhile. A failure leaves no file
+// behind. True when this call made the file; false when another store did,
+// or when the folder's file system cannot link (the store then makes the
+// file in place, as an empty file first).
+bool MakeResultFile(const std::string& file)
+{
+    const std::string temporary = file + ".new-" + std::to_string(getpid());
+    try {
+        {
+            SqliteDatabase db(temporary, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+            db.Execute(kCreateResultTable);
+        }
+        const bool made = link(temporary.c_str(), file.c_str()) == 0;
+        const int error = errno;
+        unlink(temporary.c_str());
+        if (!made && (error == ENOSPC || error == EDQUOT || error == EACCES || error == EROFS))
+            throw StoreError(file + " could not be created: " + std::strerror(error));
+        return made;
+    } catch (...) {
+        unlink(temporary.c_str());
+        unlink((temporary + "-journal").c_str());
+        throw;
+    }
+}
+
 class SqliteStoreTransaction final : public StoreTransaction {
 public:
     explicit SqliteStoreTransaction(const std::string& file)
-        : db_(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)
+        : created_(!std::filesystem::exists(file) && MakeResultFile(file))
+        , db_(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)
+        , identity_(IdentityOf(file))
     {
         db_.Execute("BEGIN IMMEDIATE");
-        if (IsEmptyFile()) {
-            db_.Execute(kCreateResultTable);
-            created_ = true;
-        } else if (!HasResultTable()) {
-            throw StoreError(file + " is not a station result file: it has no table " + kResultTable);
+        if (IdentityOf(file) != identity_) {
+            sqlite3_exec(db_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+            throw FileRemovedMeanwhile {};
         }
-        for (Column key : kDuplicateKeys)
-            db_.Execute(IndexStatement(key).c_str());
+        try {
+            if (IsEmptyFile()) {
+                db_.Execute(kCreateResultTable);
+                created_ = true;
+            } else if (!HasResultTable()) {
+                throw StoreError(file + " is not a station result file: it has no table " + kResultTable);
+            }
+            for (Column key : kDuplicateKeys)
+                db_.Execute(IndexStatement(key).c_str());
+        } catch (...) {
+            Abandon();
+            throw;
+        }
     }
 
     ~SqliteStoreTransaction() override
     {
         if (!committed_)
-            sqlite3_exec(db_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+            Abandon();
     }
 
     std::optional<Column> FindDuplicate(const ResultRow& row) override
@@ -93,6 +156,16 @@ public:
     }
 
 private:
+    // Ends the store without its row. A file this store brought into being
+    // holds no row then: it goes, while the write lock still keeps every
+    // other store out of it.
+    void Abandon()
+    {
+        if (created_ && identity_ && IdentityOf(db_.File()) == identity_)
+            unlink(db_.File().c_str());
+        sqlite3_exec(db_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+
     // A file the engine has just made, or one of zero bytes: nothing has
     // been written to it yet (the write lock keeps it so).
     bool IsEmptyFile()
@@ -110,8 +183,9 @@ private:
         return table.Step();
     }
 
+    bool created_;  // this store brought the file (or its table) into being
     SqliteDatabase db_;
-    bool created_ = false;
+    FileIdentity identity_;
     bool committed_ = false;
 };
 
@@ -119,7 +193,14 @@ class SqliteResultStore final : public ResultStore {
 public:
     std::unique_ptr<StoreTransaction> Begin(const std::string& location) override
     {
-        return std::make_unique<SqliteStoreTransaction>(location);
+        for (int attempt = 1;; ++attempt) {
+            try {
+                return std::make_unique<SqliteStoreTransaction>(location);
+            } catch (const FileRemovedMeanwhile&) {
+                if (attempt == kBeginAttempts)
+                    throw StoreError(location + ": the file was removed while the store waited for it");
+            }
+        }
     }
 };
 

@@ -204,6 +204,9 @@ TEST_F(StoreFaults, FullDiskStopsTheStoreWithAClearMessageAndLeavesTheFileHealth
         message.resize(got > 0 ? static_cast<size_t>(got) : 0);
         EXPECT_NE(message.find("disk is full"), std::string::npos) << message;
         EXPECT_NE(message.find("PASS.mdb"), std::string::npos) << message;
+        if (limit == 0) {
+            EXPECT_FALSE(fs::exists(file)) << "a file without a row is not left behind";
+        }
         const std::multiset<long> stored = CheckFiles("limit " + std::to_string(limit));
         if (limit > 0) {
             EXPECT_GT(stored.size(), 0u) << "no row fitted below the limit";
