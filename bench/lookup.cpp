@@ -42,7 +42,7 @@ int main()
         samples.push_back(TimeMs(lookUp));
     const Figures f = Summarise(samples);
     std::printf("LookupMacByImei in a table of %ld rows (%d lookups, %d found)\n", kRows, kLookups + 1, found);
-    std::printf("first (adds the IMEI index): %.2f ms\n", firstMs);
+    std::printf("first (builds the station's IMEI index): %.2f ms\n", firstMs);
     std::printf("median %.3f ms, mean %.3f ms, worst %.3f ms\n", f.median, f.mean, f.worst);
     return 0;
 }

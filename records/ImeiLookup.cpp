@@ -2,23 +2,103 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
+#include <sys/stat.h>
+
 #include "records/SqliteDatabase.h"
 
-std::optional<std::string> LookUpByImei(const std::string& file, const std::string& table, const std::string& column,
-                                        const std::string& imei)
+namespace {
+
+// The stored IMEI as text, compared byte for byte.
+constexpr const char* kImeiText = "CAST(\"IMEI\" AS TEXT)";
+
+std::uint64_t HashOf(const std::string& text)
 {
-    SqliteDatabase db(file, SQLITE_OPEN_READWRITE);
+    std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a
+    for (unsigned char c : text) {
+        hash ^= c;
+        hash *= 1099511628211ULL;
+    }
+    return hash;
+}
+
+void AddStatus(const std::string& path, std::vector<std::int64_t>& status)
+{
+    struct stat s {};
+    if (stat(path.c_str(), &s) != 0) {
+        status.push_back(-1);
+        return;
+    }
+    status.insert(status.end(), {static_cast<std::int64_t>(s.st_dev), static_cast<std::int64_t>(s.st_ino),
+                                 static_cast<std::int64_t>(s.st_size), static_cast<std::int64_t>(s.st_mtim.tv_sec),
+                                 static_cast<std::int64_t>(s.st_mtim.tv_nsec)});
+}
+
+// True when the query planner answers a search on IMEI with an index.
+bool IndexServesImei(SqliteDatabase& db, const std::string& quotedTable)
+{
+    SqliteStatement plan(db, "EXPLAIN QUERY PLAN SELECT 1 FROM " + quotedTable + " WHERE \"IMEI\" = ?1");
+    const std::string imei = "0";
+    plan.Bind(1, &imei);
+    while (plan.Step()) {
+        const std::string detail = plan.Text(3);
+        if (detail.find("USING") != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<std::string> ImeiLookup::Find(const std::string& file, const std::string& table,
+                                            const std::string& column, const std::string& imei)
+{
+    SqliteDatabase db(file, SQLITE_OPEN_READONLY);
     const std::string quotedTable = QuoteIdentifier(table);
     const std::string quotedColumn = QuoteIdentifier(column);
-    // Best effort: a view, a read-only or busy file simply keeps walking.
-    const std::string index = "CREATE INDEX IF NOT EXISTS " + QuoteIdentifier("rurizuda_" + table + "_IMEI") + " ON " +
-                              quotedTable + "(\"IMEI\")";
-    sqlite3_busy_timeout(db.Handle(), 0);
-    sqlite3_exec(db.Handle(), index.c_str(), nullptr, nullptr, nullptr);
-    sqlite3_busy_timeout(db.Handle(), kBusyTimeoutMs);
+    const std::string wanted = " AND " + quotedColumn + " IS NOT NULL";
 
-    const std::string query = "SELECT " + quotedColumn + " FROM " + quotedTable + " WHERE \"IMEI\" = ?1 AND " +
-                              quotedColumn + " IS NOT NULL";
+    Stamp stamp {file, table, {}};
+    AddStatus(file, stamp.status);
+    AddStatus(file + "-wal", stamp.status);
+    if (indexed_ != stamp) {
+        indexed_.reset();
+        rows_.clear();
+        fileServesImei_ = IndexServesImei(db, quotedTable);
+        const std::string all = "SELECT rowid, " + std::string(kImeiText) + " FROM " + quotedTable;
+        byRowid_ = !fileServesImei_ && db.Prepares(all);
+        if (byRowid_) {
+            SqliteStatement rows(db, all);
+            while (rows.Step()) {
+                if (!rows.IsNull(1))
+                    rows_.emplace_back(HashOf(rows.Text(1)), rows.Integer(0));
+            }
+            std::sort(rows_.begin(), rows_.end());
+        }
+        indexed_ = stamp;
+    }
+
+    if (byRowid_) {
+        const auto [begin, end] = std::equal_range(rows_.begin(), rows_.end(), std::make_pair(HashOf(imei), INT64_MIN),
+                                                   [](const auto& a, const auto& b) { return a.first < b.first; });
+        SqliteStatement row(db, "SELECT " + quotedColumn + " FROM " + quotedTable + " WHERE rowid = ?2 AND " +
+                                    kImeiText + " = ?1 COLLATE BINARY" + wanted);
+        for (auto at = begin; at != end; ++at) {
+            const std::string rowid = std::to_string(at->second);
+            row.Reset();
+            row.Bind(1, &imei);
+            row.Bind(2, &rowid);
+            if (row.Step())
+                return row.Text(0);
+        }
+        return std::nullopt;
+    }
+    // The file's own index finds the candidates (an integer column turns the
+    // text into a number); the exact comparison decides.
+    const std::string candidates = fileServesImei_ ? "\"IMEI\" IN (?1, CAST(?1 AS INTEGER)) AND " : "";
+    const std::string query = "SELECT " + quotedColumn + " FROM " + quotedTable + " WHERE " + candidates +
+                              kImeiText + " = ?1 COLLATE BINARY" + wanted;
     // Views and tables without rowid have no rowid to order by; their own
     // order stands.
     const std::string ordered = query + " ORDER BY rowid LIMIT 1";
@@ -27,4 +107,10 @@ std::optional<std::string> LookUpByImei(const std::string& file, const std::stri
     if (!first.Step())
         return std::nullopt;
     return first.Text(0);
+}
+
+std::optional<std::string> LookUpByImei(const std::string& file, const std::string& table, const std::string& column,
+                                        const std::string& imei)
+{
+    return ImeiLookup().Find(file, table, column, imei);
 }

@@ -11,6 +11,7 @@
 #include "discovery/DeviceSource.h"
 #include "discovery/PortMonitor.h"
 #include "discovery/PortProbe.h"
+#include "records/ImeiLookup.h"
 #include "records/ResultRow.h"
 #include "station/OneKeyRecord.h"
 #include "station/OperationSpec.h"
@@ -340,6 +341,8 @@ private:
     // The SN the current unit's trace file is named with.
     std::string SnForWireTrace() const;
     UnitWireTrace wireTrace_;
+    // The lookup file's IMEI index, kept between lookups.
+    ImeiLookup lookup_;
     // The SN of the unit TEST FINISH stored and cleared, for its trace file.
     std::string finishedSn_;
     // Why the latest store was refused, for the unit journal.

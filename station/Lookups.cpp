@@ -43,7 +43,7 @@ int CRuriZudaDlg::LookUpScanField(const char* column, int field, size_t fieldLim
 
     std::optional<std::string> found;
     try {
-        found = LookUpByImei(path, db.readDbTableName, column, scanned.imei);
+        found = lookup_.Find(path, db.readDbTableName, column, scanned.imei);
     } catch (const StoreError& failure) {
         window_.MessageBox(std::string(kLookupFailed) + "\n" + failure.what(), kApplicationName, BoxIcon::Warning);
         return 0;

@@ -53,6 +53,30 @@ TEST_F(Lookup, FirstMatchingRowInTableOrderWins)
         EXPECT_EQ(Find(c.column, c.imei), c.expected) << c.column << " of '" << c.imei << "'";
 }
 
+// The file is only read; the index that serves the lookups is the station's
+// own, built again when the file changes. The comparison is on the text.
+TEST_F(Lookup, TheFileIsOnlyReadAndTheKeptIndexFollowsItsChanges)
+{
+    Query(file, "CREATE TABLE Numbers(IMEI INTEGER, MAC TEXT)");
+    Query(file, "INSERT INTO Numbers VALUES (867400012345678, 'MAC-INT')");
+    Query(file, "INSERT INTO \"Lab\"\"els\" VALUES ('0867400012345679', 'MAC-ZERO', '', '')");
+    const std::string before = ReadFileText(file);
+    ImeiLookup lookup;
+    const auto find = [&](const char* table, const char* imei) { return lookup.Find(file.string(), table, "MAC", imei); };
+    EXPECT_EQ(find("Numbers", "867400012345678"), "MAC-INT");
+    EXPECT_EQ(find("Numbers", "0867400012345678"), std::nullopt);
+    EXPECT_EQ(find("Lab\"els", "867400012345679"), std::nullopt);
+    EXPECT_EQ(find("Lab\"els", "0867400012345679"), "MAC-ZERO");
+    EXPECT_EQ(find("Lab\"els", "abc"), "MAC-abc");
+    EXPECT_EQ(find("Lab\"els", "ABC"), std::nullopt);
+    EXPECT_EQ(ReadFileText(file), before);
+    Query(file, "INSERT INTO \"Lab\"\"els\" VALUES ('222', 'MAC-222', '', '')");
+    EXPECT_EQ(find("Lab\"els", "222"), "MAC-222");
+    Query(file, "CREATE INDEX ByImei ON Numbers(IMEI)");
+    EXPECT_EQ(find("Numbers", "867400012345678"), "MAC-INT");
+    EXPECT_EQ(find("Numbers", "0867400012345678"), std::nullopt);
+}
+
 TEST_F(Lookup, TableNameIsAnIdentifierNeverSql)
 {
     EXPECT_THROW(LookUpByImei(file.string(), "Lab\"els\" WHERE 1=1; DROP TABLE \"Lab\"\"els", "MAC", "111"),
