@@ -125,6 +125,10 @@ WireTraceText ParseWireTrace(std::istream& in)
         if (line.empty() || line.front() == '#')
             continue;
         std::optional<WireChunk> chunk = ParseWireLine(line);
+        if (!chunk && in.eof()) {
+            trace.torn = "line " + std::to_string(number) + ": torn last line left out";
+            return trace;
+        }
         if (!chunk) {
             trace.error = "line " + std::to_string(number) + ": not \"<ms> --> bytes\" or \"<ms> <-- bytes\"";
             return trace;

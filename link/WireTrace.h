@@ -45,6 +45,9 @@ std::optional<WireChunk> ParseWireLine(std::string_view line);
 struct WireTraceText {
     std::vector<WireChunk> chunks;
     std::string error;  // "line N: reason" when a line was refused; chunks then incomplete
+    // "line N: ..." when the last line had no line end and was not a whole
+    // chunk line (the writer stopped mid-line): it is left out, the rest stands.
+    std::string torn;
 };
 
 // Every chunk of a trace, skipping comments.

@@ -34,6 +34,8 @@ std::optional<sim::ReplayUnit> LoadReplay(const std::string& path)
         std::cerr << kProgramName << ": " << path << ": " << trace.error << std::endl;
         return std::nullopt;
     }
+    if (!trace.torn.empty())
+        std::cerr << kProgramName << ": " << path << ": " << trace.torn << std::endl;
     return sim::ReplayUnit(trace.chunks);
 }
 

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <system_error>
 
+#include "link/StationLog.h"
 #include "link/Trace.h"
 #include "link/WireTraceFile.h"
 
@@ -120,8 +121,14 @@ void UnitWireTrace::End(const std::string& sn)
 {
     const std::filesystem::path path = file_->Path();
     file_->Close();
+    const int lost = file_->LostChunks();
     if (path.empty())
         return;
+    if (lost > 0) {
+        const std::string incomplete = "wire trace incomplete: " + std::to_string(lost) + " chunks lost";
+        WriteLog((incomplete + " (" + path.string() + ")").c_str());
+        TraceOut(("rurizuda: " + incomplete + ": " + path.string() + "\n").c_str());
+    }
     std::error_code ec;
     if (std::filesystem::file_size(path, ec) == 0 && !ec) {
         std::filesystem::remove(path, ec);

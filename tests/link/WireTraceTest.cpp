@@ -71,11 +71,16 @@ TEST(WireTraceText, SkipsCommentsAndToleratesCrLfLineEnds)
     EXPECT_EQ(trace.chunks, (std::vector<WireChunk> {Sent(10, "AT\r\n"), Received(40, "OK")}));
 }
 
-TEST(WireTraceText, NamesTheFirstBadLine)
+TEST(WireTraceText, NamesTheFirstBadLineButLeavesOutATornLastOne)
 {
     std::istringstream text("10 --> AT\\r\\n\n# fine\n40 <- OK\n50 <-- OK\n");
     const WireTraceText trace = ParseWireTrace(text);
     EXPECT_EQ(trace.error, "line 3: not \"<ms> --> bytes\" or \"<ms> <-- bytes\"");
+    std::istringstream torn("10 --> AT\\r\\n\n40 <-- OK\\x0");
+    const WireTraceText cut = ParseWireTrace(torn);
+    EXPECT_EQ(cut.error, "");
+    EXPECT_EQ(cut.torn, "line 2: torn last line left out");
+    EXPECT_EQ(cut.chunks, std::vector<WireChunk> {Sent(10, "AT\r\n")});
 }
 
 class SerialTrace : public testing::Test {

@@ -1,6 +1,12 @@
 // The station's wire trace: one file per unit, named by time and SN.
 #include <regex>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "link/StationLog.h"
 #include "link/WireTrace.h"
 
 #include "station/UnitWireTrace.h"
@@ -98,6 +104,35 @@ TEST_F(WireTraceFiles, AFolderThatCannotBeMadeLeavesTheTraceOffAndSaysSo)
         << link.traces.texts;
     station->OnReadSn();  // works as without a trace
     EXPECT_EQ(window.Text(ctl::kSnBox), unit.State().sn);
+}
+
+// A trace file that cannot grow loses chunks: said once, in the log.
+TEST(UnitTraceFile, ChunksLostToAFullDiskAreReportedOnceInTheLog)
+{
+    const TempWorkDir dir;
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit {4096, 4096};
+        std::string error;
+        UnitWireTrace trace;
+        if (!LogOpenFile((dir.Path() / "writelog.txt").c_str()) || setrlimit(RLIMIT_FSIZE, &limit) != 0 ||
+            !trace.Start(dir.Path() / "traces", error))
+            _exit(2);
+        const std::string chunk(200, 'x');
+        for (int i = 0; i < 100; ++i)
+            InstalledWireTrace()->Record(WireDirection::Sent, reinterpret_cast<const unsigned char*>(chunk.data()),
+                                         static_cast<int>(chunk.size()));
+        trace.Stop("SN1");
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const std::string log = ReadFileText(dir.Path() / "writelog.txt");
+    EXPECT_TRUE(std::regex_search(log, std::regex("wire trace incomplete: [1-9][0-9]* chunks lost"))) << log;
+    EXPECT_EQ(log.find("incomplete"), log.rfind("incomplete")) << log;
 }
 
 TEST(SnForFileName, KeepsSafeCharactersOnly)
