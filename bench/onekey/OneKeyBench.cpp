@@ -146,7 +146,8 @@ int main(int argc, char* argv[])
     // station rather than the unit; it reports its key half a second after
     // the key test starts, so the report waits on the port when the first
     // poll tick listens.
-    ChildProcess simulator({UNIT_SIM_PROGRAM, "--delay", "0", "--key-delay", "500"});
+    // The unit arrives locked, as from the line before: UNLOCK passes.
+    ChildProcess simulator({UNIT_SIM_PROGRAM, "--delay", "0", "--key-delay", "500", "--pn-locked"});
     const std::string port = simulator.ReadLine(kSimulatorStartMs);
     if (port.empty()) {
         std::fprintf(stderr, "bench-onekey: the simulator did not start\n");

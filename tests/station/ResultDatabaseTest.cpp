@@ -212,6 +212,29 @@ TEST_F(TestFinish, NoBoxIsShownWhileTheStoreHoldsTheFile)
     EXPECT_EQ(Stored("PASS.mdb", "SN"), (Rows {{"SN1"}, {"OTHER-0"}, {"OTHER-1"}}));
 }
 
+// Each of the 26 values of the unit lands in its own column.
+TEST_F(TestFinish, EachValueIsStoredInItsOwnColumn)
+{
+    const std::pair<const char*, std::string UnitRecord::*> columns[] = {
+        {"VER", &UnitRecord::version}, {"REALEASETIME", &UnitRecord::releaseDate}, {"SN", &UnitRecord::sn},
+        {"PCBASN", &UnitRecord::pcbaSn}, {"MAC", &UnitRecord::mac}, {"IMEI", &UnitRecord::imei},
+        {"SSID", &UnitRecord::ssid}, {"SIM", &UnitRecord::simText}, {"SD", &UnitRecord::sdText},
+        {"KAVOKEY", &UnitRecord::keyResult}, {"OLED", &UnitRecord::oledResult}, {"LED", &UnitRecord::ledResult},
+        {"GSMCALDATA", &UnitRecord::gsmCalResult}, {"TDCALDATA", &UnitRecord::tdCalResult},
+        {"LTECALDATA", &UnitRecord::lteCalResult}, {"WCDMACALDATA", &UnitRecord::wcdmaCalResult},
+        {"WIFI", &UnitRecord::wifiResult}, {"RSSI2G", &UnitRecord::rssi2g}, {"RSSI3G", &UnitRecord::rssi3g},
+        {"RSSI4G", &UnitRecord::rssi4g}, {"RSSIRESULT", &UnitRecord::rssiResult},
+        {"CHARGER", &UnitRecord::chargerResult}, {"USBMODE", &UnitRecord::linuxUsbModeResult},
+        {"LOCKPN", &UnitRecord::lockResult}, {"ISLOCKPN", &UnitRecord::lockConfirmation},
+        {"ISLINUXUSBMODE", &UnitRecord::usbModeConfirmation},
+    };
+    for (const auto& [column, value] : columns)
+        station->unit.*value = std::string("v-") + column;
+    EXPECT_EQ(PressTestFinish(), started + Box("Database is created") + kStored);
+    for (const auto& [column, value] : columns)
+        EXPECT_EQ(Stored("PASS.mdb", column), Rows {{std::string("v-") + column}}) << column;
+}
+
 TEST_F(TestFinish, BusyStationRefusesWithoutMarkingTheTestFinished)
 {
     station->OperationBusy = 1;
