@@ -114,7 +114,7 @@ TEST_F(ReportBrowserTest, ThePageRendersBothChartsWithTheirBarsAndNoScriptError)
     std::filesystem::remove(screenshot);
     const PageLoad load = LoadPage(dir_.Path() / "report.html", screenshot);
     EXPECT_EQ(ConsoleLines(load.log), std::vector<std::string>{});
-    EXPECT_EQ(BarsOfChart(load.dom, kUnitsChartId), 6);   // three hours, each with passed and failed rows
+    EXPECT_EQ(BarsOfChart(load.dom, kUnitsChartId), 5);   // new units: 08:00 both, 09:00 passed only, 10:00 both
     EXPECT_EQ(BarsOfChart(load.dom, kParetoChartId), 4);  // four failed items
 
     QImage image;

@@ -49,11 +49,12 @@ TEST_F(ReportFiguresTest, OneDayGivesExactYieldsCountsAndParetoOrder)
     ASSERT_FALSE(f.perDay);
     ASSERT_EQ(f.buckets.size(), 3u);
     EXPECT_EQ(WallTimeText(f.buckets[0].start), "2026-12-07 08:00:00");
-    EXPECT_EQ(f.buckets[0].passed, 2);
+    // Units by their first row: retests (B1, C1 at 09:xx, A1 at 10:50) and G1 do not count again.
+    EXPECT_EQ(f.buckets[0].passed, 1);
     EXPECT_EQ(f.buckets[0].failed, 2);
-    EXPECT_EQ(f.buckets[1].passed, 2);
-    EXPECT_EQ(f.buckets[1].failed, 1);
-    EXPECT_EQ(f.buckets[2].passed, 2);
+    EXPECT_EQ(f.buckets[1].passed, 1);
+    EXPECT_EQ(f.buckets[1].failed, 0);
+    EXPECT_EQ(f.buckets[2].passed, 1);
     EXPECT_EQ(f.buckets[2].failed, 1);
     // Ties keep the station's item order.
     EXPECT_EQ(Pareto(f), (std::vector<std::pair<std::string, int>>{
@@ -77,7 +78,7 @@ TEST_F(ReportFiguresTest, WithoutPeriodEveryRowAndUnitCounts)
     EXPECT_EQ(f.firstPassUnits, 3);
     EXPECT_EQ(f.finalPassUnits, 4);  // G1 now passes finally, D1 fails finally
     ASSERT_FALSE(f.perDay);
-    EXPECT_EQ(f.buckets.size(), 39u);  // every hour from Sunday 17:00 to Tuesday 07:00, empty ones too
+    EXPECT_EQ(f.buckets.size(), 18u);  // every hour from Sunday 17:00 to the last new unit's, empty ones too
     EXPECT_EQ(Pareto(f), (std::vector<std::pair<std::string, int>>{
                              {"KEY TEST", 3}, {"READ SIM", 1}, {"LED", 1}, {"WIFI STATUS", 1}, {"CHARGING", 1},
                              {"LOCK PN", 1}}));

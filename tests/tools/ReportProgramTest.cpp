@@ -75,7 +75,7 @@ TEST(ReportProgram, YieldPrintsTheFiguresAndWritesThePage)
     ASSERT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("First-pass yield: 50.0% (3 of 6)\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Final yield: 66.7% (4 of 6)\n"), std::string::npos);
-    EXPECT_NE(run.out.find("  2026-12-07 08:00  4 (pass 2, fail 2)\n"), std::string::npos);
+    EXPECT_NE(run.out.find("  2026-12-07 08:00  3 (passed first time 1, failed 2)\n"), std::string::npos);
     EXPECT_NE(run.out.find("  KEY TEST  3  (cumulative 50.0%)\n"), std::string::npos);
     const std::string html = ReadFileText("report.html");
     EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
@@ -121,6 +121,7 @@ TEST(ReportProgram, BadInputEndsWithAReasonAndStatus)
         std::ofstream("junk.mdb") << "this is not a database file, whatever its name says it is";
     }
     WriteResultDb("PASS.mdb", {});
+    std::filesystem::create_symlink("loop.mdb", "loop.mdb");  // there, but cannot be read
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -133,6 +134,7 @@ TEST(ReportProgram, BadInputEndsWithAReasonAndStatus)
         {{"export", "--html", "x.html"}, 2},
         {{"export", "PASS.mdb"}, 2},
         {{"export", "PASS.mdb", "junk.mdb"}, 1},
+        {{"yield", "loop.mdb", "FAIL.mdb"}, 1},
         {{"yield", "--html", "no-such-folder/report.html"}, 1},
         {{"journal"}, 2},
         {{"journal", "--html", "x.html", "a.jsonl"}, 2},

@@ -52,13 +52,18 @@ std::string Legend(const char* colour, const char* text)
     return "<span style=\"background:" + std::string(colour) + "\"></span>" + text;
 }
 
+std::string UnitsChartTitle(const YieldFigures& f)
+{
+    return std::string("Units first tested per ") + (f.perDay ? "day" : "hour");
+}
+
 std::string UnitsChart(const YieldFigures& f)
 {
     BarChart chart;
     chart.id = kUnitsChartId;
-    chart.title = std::string("Units per ") + (f.perDay ? "day" : "hour");
-    BarSeries passed{"passed", reportcolour::kPass, {}};
-    BarSeries failed{"failed", reportcolour::kFail, {}};
+    chart.title = UnitsChartTitle(f);
+    BarSeries passed{"passed first time", reportcolour::kPass, {}};
+    BarSeries failed{"failed first time", reportcolour::kFail, {}};
     for (const auto& bucket : f.buckets) {
         chart.categories.push_back(BucketLabel(f, bucket));
         passed.values.push_back(bucket.passed);
@@ -124,8 +129,9 @@ std::string YieldHtml(const YieldFigures& f, const std::string& generated)
         html += "<p class=\"sub\">" + std::to_string(f.unreadableTimes) +
                 " row(s) left out: their store time cannot be read.</p>\n";
     }
-    html += std::string("<h2>Units per ") + (f.perDay ? "day" : "hour") + "</h2><div class=\"legend sub\">" +
-            Legend(reportcolour::kPass, "passed") + Legend(reportcolour::kFail, "failed") + "</div>";
+    html += "<h2>" + UnitsChartTitle(f) + "</h2><div class=\"legend sub\">" +
+            Legend(reportcolour::kPass, "passed first time") + Legend(reportcolour::kFail, "failed first time") +
+            " &mdash; each unit once, in the hour of its first stored row</div>";
     html += f.buckets.empty() ? "<p class=\"empty\">No rows stored in this period.</p>"
                               : "<div class=\"chart\">" + UnitsChart(f) + "</div>\n";
     html += "<h2>Failures by item</h2><div class=\"legend sub\">" + Legend(reportcolour::kPareto, "failed rows") +

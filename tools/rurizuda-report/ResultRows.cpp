@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <ctime>
 
@@ -81,7 +83,12 @@ RowsRead ReadResultRows(const std::string& path, bool passed)
     RowsRead read;
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) {
-        read.missing = true;
+        // Only a file that is not there counts as no rows; one that cannot
+        // be reached (permission, a link loop) is an error.
+        if (errno == ENOENT)
+            read.missing = true;
+        else
+            read.error = path + ": " + std::strerror(errno);
         return read;
     }
     sqlite3* db = nullptr;

@@ -32,18 +32,19 @@ std::vector<std::string> FailedItemsOrNone(const ResultRow& row)
     return items;
 }
 
-std::vector<TimeBucket> Buckets(const std::vector<const ResultRow*>& rows, WallSeconds size)
+// Units by the hour (day) of their first stored row; `firsts` in time order.
+std::vector<TimeBucket> Buckets(const std::vector<const UnitHistory*>& firsts, WallSeconds size)
 {
     std::vector<TimeBucket> buckets;
-    if (rows.empty())
+    if (firsts.empty())
         return buckets;
-    const WallSeconds first = *rows.front()->time / size * size;
-    const WallSeconds last = *rows.back()->time / size * size;
+    const WallSeconds first = firsts.front()->firstTime / size * size;
+    const WallSeconds last = firsts.back()->firstTime / size * size;
     for (WallSeconds start = first; start <= last; start += size)
         buckets.push_back({start, 0, 0});
-    for (const auto* row : rows) {
-        auto& bucket = buckets[static_cast<size_t>((*row->time / size * size - first) / size)];
-        ++(row->passed ? bucket.passed : bucket.failed);
+    for (const auto* unit : firsts) {
+        auto& bucket = buckets[static_cast<size_t>((unit->firstTime / size * size - first) / size)];
+        ++(unit->firstPassed ? bucket.passed : bucket.failed);
     }
     return buckets;
 }
@@ -113,19 +114,23 @@ YieldFigures ComputeYield(const std::vector<ResultRow>& rows, std::optional<Wall
         if (inPeriod(*row.time))
             periodRows.push_back(&row);
     }
+    std::vector<const UnitHistory*> firsts;
     for (const auto& [key, unit] : units) {
         if (!inPeriod(unit.firstTime))
             continue;
+        firsts.push_back(&unit);
         ++figures.units;
         figures.firstPassUnits += unit.firstPassed;
         figures.finalPassUnits += unit.lastPassed;
     }
+    std::stable_sort(firsts.begin(), firsts.end(),
+                     [](const UnitHistory* a, const UnitHistory* b) { return a->firstTime < b->firstTime; });
 
     figures.rows = static_cast<int>(periodRows.size());
     for (const auto* row : periodRows)
         ++(row->passed ? figures.passRows : figures.failRows);
     figures.perDay = !periodRows.empty() && *periodRows.back()->time - *periodRows.front()->time > kLongestHourlySpan;
-    figures.buckets = Buckets(periodRows, figures.perDay ? kSecondsPerDay : kSecondsPerHour);
+    figures.buckets = Buckets(firsts, figures.perDay ? kSecondsPerDay : kSecondsPerHour);
     figures.pareto = Pareto(periodRows);
 
     std::set<std::string> seen;
@@ -167,10 +172,11 @@ std::string YieldText(const YieldFigures& f)
             std::to_string(f.units) + ")\n";
     text += "Final yield: " + Percent(f.FinalYield()) + " (" + std::to_string(f.finalPassUnits) + " of " +
             std::to_string(f.units) + ")\n";
-    text += std::string("\nUnits per ") + (f.perDay ? "day" : "hour") + ":\n";
+    text += std::string("\nUnits first tested per ") + (f.perDay ? "day" : "hour") + ":\n";
     for (const auto& bucket : f.buckets) {
-        text += "  " + BucketLabel(f, bucket) + "  " + std::to_string(bucket.passed + bucket.failed) + " (pass " +
-                std::to_string(bucket.passed) + ", fail " + std::to_string(bucket.failed) + ")\n";
+        text += "  " + BucketLabel(f, bucket) + "  " + std::to_string(bucket.passed + bucket.failed) +
+                " (passed first time " + std::to_string(bucket.passed) + ", failed " + std::to_string(bucket.failed) +
+                ")\n";
     }
     text += "\nFailures by item:\n";
     int total = 0;

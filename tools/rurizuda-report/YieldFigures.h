@@ -14,8 +14,8 @@ inline constexpr WallSeconds kLongestHourlySpan = 72 * 3600;
 
 struct TimeBucket {
     WallSeconds start = 0;  // the hour's (or day's) first second
-    int passed = 0;         // rows stored as passed in it
-    int failed = 0;
+    int passed = 0;         // units first stored in it whose first row passed
+    int failed = 0;         // ... whose first row failed
 };
 
 struct ItemFailures {
@@ -45,7 +45,7 @@ struct YieldFigures {
     int firstPassUnits = 0;   // ... whose first row is a pass
     int finalPassUnits = 0;   // ... whose last row up to the period's end is a pass
     bool perDay = false;      // buckets are days, not hours
-    std::vector<TimeBucket> buckets;     // every hour (day) from the first row's to the last's
+    std::vector<TimeBucket> buckets;     // every hour (day) from the first unit's first row to the last's
     std::vector<ItemFailures> pareto;    // failed rows per item, most first
     std::vector<FailedUnit> recentFails; // most recent first, one per unit, at most kRecentFailedUnits
 
