@@ -6,17 +6,25 @@
 #include "tests/support/TempDir.h"
 #include "tests/tools/ReportFixture.h"
 #include "tools/rurizuda-report/FailedItems.h"
+#include "tools/rurizuda-report/ReportQueries.h"
+#include "tools/rurizuda-report/SqliteReportDatabase.h"
 #include "tools/rurizuda-report/YieldFigures.h"
 
 namespace {
 
-std::vector<ResultRow> ReadBoth(const std::filesystem::path& dir)
+std::unique_ptr<ReportDatabase> OpenBoth(const std::filesystem::path& dir)
 {
-    RowsRead passed = ReadResultRows((dir / "PASS.mdb").string(), true);
-    RowsRead failed = ReadResultRows((dir / "FAIL.mdb").string(), false);
-    EXPECT_EQ(passed.error, "");
-    EXPECT_EQ(failed.error, "");
-    return MergeByTime(std::move(passed.rows), std::move(failed.rows));
+    std::vector<std::string> notes;
+    auto db = OpenResultFiles((dir / "PASS.mdb").string(), (dir / "FAIL.mdb").string(), "S1", &notes);
+    EXPECT_EQ(notes, std::vector<std::string>{});
+    return db;
+}
+
+YieldFigures YieldOf(const std::vector<FixtureRow>& rows, std::optional<WallSeconds> from = std::nullopt,
+                     std::optional<WallSeconds> to = std::nullopt)
+{
+    WriteResultDbs(std::filesystem::current_path(), rows);
+    return ComputeYield(*OpenBoth(std::filesystem::current_path()), from, to);
 }
 
 std::vector<std::pair<std::string, int>> Pareto(const YieldFigures& f)
@@ -30,14 +38,17 @@ std::vector<std::pair<std::string, int>> Pareto(const YieldFigures& f)
 class ReportFiguresTest : public ::testing::Test {
 protected:
     ReportFiguresTest() { WriteResultDbs(dir_.Path(), LineDayRows()); }
-    std::vector<ResultRow> Rows() { return ReadBoth(dir_.Path()); }
+    YieldFigures Yield(std::optional<WallSeconds> from, std::optional<WallSeconds> to)
+    {
+        return ComputeYield(*OpenBoth(dir_.Path()), from, to);
+    }
     TempWorkDir dir_;
 };
 
 TEST_F(ReportFiguresTest, OneDayGivesExactYieldsCountsAndParetoOrder)
 {
     const auto day = ParseDate("2026-12-07");
-    const YieldFigures f = ComputeYield(Rows(), day, day);
+    const YieldFigures f = Yield(day, day);
     EXPECT_EQ(f.rows, 10);
     EXPECT_EQ(f.passRows, 6);
     EXPECT_EQ(f.failRows, 4);
@@ -72,7 +83,7 @@ TEST_F(ReportFiguresTest, OneDayGivesExactYieldsCountsAndParetoOrder)
 
 TEST_F(ReportFiguresTest, WithoutPeriodEveryRowAndUnitCounts)
 {
-    const YieldFigures f = ComputeYield(Rows(), std::nullopt, std::nullopt);
+    const YieldFigures f = Yield(std::nullopt, std::nullopt);
     EXPECT_EQ(f.rows, 12);
     EXPECT_EQ(f.units, 7);
     EXPECT_EQ(f.firstPassUnits, 3);
@@ -86,12 +97,10 @@ TEST_F(ReportFiguresTest, WithoutPeriodEveryRowAndUnitCounts)
 
 TEST(ReportFigures, LongPeriodsAreChartedPerDay)
 {
-    std::vector<ResultRow> rows(3);
-    rows[0].time = ParseStoreTime("Tue Dec  1 10:00:00 2026\n");
-    rows[1].time = ParseStoreTime("Tue Dec  1 23:59:59 2026\n");
-    rows[2].time = ParseStoreTime("Sat Dec  5 00:00:00 2026\n");
-    rows[0].passed = true;
-    const YieldFigures f = ComputeYield(rows, std::nullopt, std::nullopt);
+    TempWorkDir dir;
+    const YieldFigures f = YieldOf({{true, "Tue Dec  1 10:00:00 2026\n", "A", {}},
+                                    {false, "Tue Dec  1 23:59:59 2026\n", "B", {}},
+                                    {false, "Sat Dec  5 00:00:00 2026\n", "C", {}}});
     ASSERT_TRUE(f.perDay);
     ASSERT_EQ(f.buckets.size(), 5u);
     EXPECT_EQ(BucketLabel(f, f.buckets[0]), "2026-12-01");
@@ -102,16 +111,17 @@ TEST(ReportFigures, LongPeriodsAreChartedPerDay)
 
 TEST(ReportFigures, UnreadableTimesAreCountedAndLeftOut)
 {
-    std::vector<ResultRow> rows(2);
-    rows[0].columns[ColumnIndex("SN")] = "X1";
-    rows[0].time = ParseStoreTime("Mon Dec  7 08:05:00 2026\n");
-    rows[1].columns[ColumnIndex("SN")] = "X2";  // time unreadable, failed, no failed item stored
-    const YieldFigures f = ComputeYield(rows, std::nullopt, std::nullopt);
+    TempWorkDir dir;
+    // X2: time unreadable, failed, no failed item stored; X3 never gets a time.
+    const YieldFigures f = YieldOf({{true, "Mon Dec  7 08:05:00 2026\n", "X1", {}},
+                                    {false, "Mon Dec  7 08:05:09 2026 trailing\n", "X2", {}},
+                                    {false, "Mon Dec  7 08:06:00 2026\n", "", {}}});
     EXPECT_EQ(f.unreadableTimes, 1);
-    EXPECT_EQ(f.units, 1);
-    EXPECT_EQ(f.rows, 1);
+    EXPECT_EQ(f.units, 2);
+    EXPECT_EQ(f.rows, 2);
     EXPECT_EQ(Pareto(f), (std::vector<std::pair<std::string, int>>{{kNoItemRecorded, 1}}));
-    EXPECT_EQ(ComputeYield({}, std::nullopt, std::nullopt).FinalYield(), 0.0);
+    TempWorkDir empty;
+    EXPECT_EQ(YieldOf({}).FinalYield(), 0.0);
 }
 
 TEST(FailedItems, EachColumnFailsOnAnyTextButItsPassText)
@@ -141,10 +151,29 @@ TEST(FailedItems, EachColumnFailsOnAnyTextButItsPassText)
 
 TEST(ResultRows, StoreTimesAndDates)
 {
-    EXPECT_EQ(WallTimeText(*ParseStoreTime("Mon Dec  7 08:05:09 2026\n")), "2026-12-07 08:05:09");
-    EXPECT_EQ(WallTimeText(*ParseStoreTime("Thu Dec 31 23:59:59 2026\n")), "2026-12-31 23:59:59");
-    EXPECT_FALSE(ParseStoreTime(""));
-    EXPECT_FALSE(ParseStoreTime("Mon Dec  7 08:05:09 2026 trailing\n"));
+    TempWorkDir dir;
+    const std::pair<const char*, const char*> times[] = {
+        {"Mon Dec  7 08:05:09 2026\n", "2026-12-07 08:05:09"},
+        {"Thu Dec 31 23:59:59 2026\r\n", "2026-12-31 23:59:59"},
+        {"", ""},
+        {"Mon Dec  7 08:05:09 2026 trailing\n", ""},
+        {"Mon Dex  7 08:05:09 2026\n", ""},
+        {"2026-12-07 08:05:09", ""},
+    };
+    std::vector<FixtureRow> rows;
+    for (const auto& [dtime, time] : times)
+        rows.push_back({true, dtime, dtime, {}});
+    WriteResultDb("PASS.mdb", rows);
+    std::vector<std::string> notes;
+    auto db = OpenResultFiles("PASS.mdb", "FAIL.mdb", "S1", &notes);
+    std::map<std::string, std::string> read;
+    db->Query("SELECT SN, T FROM " + TimedRowsSql(*db), [&](const SqlRow& row) {
+        read[TextOf(row[0])] = TextOf(row[1]);
+        return true;
+    });
+    for (const auto& [dtime, time] : times)
+        EXPECT_EQ(read[dtime], time) << dtime;
+    EXPECT_EQ(notes, std::vector<std::string>{"FAIL.mdb does not exist; counted as no rows"});
     EXPECT_EQ(WallDateText(*ParseDate("2026-02-28")), "2026-02-28");
     EXPECT_FALSE(ParseDate("2026-02-30"));
     EXPECT_FALSE(ParseDate("2026-2-3"));
@@ -154,15 +183,16 @@ TEST(ResultRows, StoreTimesAndDates)
 TEST(ResultRows, ForeignAndMissingFilesAreReportedNotRead)
 {
     TempWorkDir dir;
-    EXPECT_TRUE(ReadResultRows("absent.mdb", true).missing);
     {
         std::ofstream("junk.mdb") << "not a database at all, but long enough to be looked at by the engine";
     }
-    EXPECT_NE(ReadResultRows("junk.mdb", true).error, "");
+    std::vector<std::string> notes;
+    EXPECT_THROW(OpenResultFiles("junk.mdb", "absent.mdb", "S1", &notes), ReportError);
     WriteResultDb("empty.mdb", {});
-    const RowsRead empty = ReadResultRows("empty.mdb", false);
-    EXPECT_EQ(empty.error, "");
-    EXPECT_TRUE(empty.rows.empty());
+    auto empty = OpenResultFiles("empty.mdb", "absent.mdb", "S1", &notes);
+    EXPECT_EQ(ComputeYield(*empty, std::nullopt, std::nullopt).rows, 0);
+    auto none = OpenResultFiles("absent.mdb", "absent.mdb", "S1", &notes);
+    EXPECT_EQ(ComputeYield(*none, std::nullopt, std::nullopt).rows, 0);
 }
 
 }  // namespace

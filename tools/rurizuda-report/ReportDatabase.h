@@ -1,0 +1,55 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// Where the report reads stored rows from: the station's file pair or the
+// line-wide database, opened read-only and queried with SQL that both
+// engines understand. The figures are computed by the engine (GROUP BY), so
+// no report holds every row in memory.
+
+// A source that cannot be opened or queried; what() is one line.
+class ReportError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+using SqlValue = std::optional<std::string>;  // nothing for NULL
+using SqlRow = std::vector<SqlValue>;
+// Called per result row; returns false to stop reading.
+using SqlRowHandler = std::function<bool(const SqlRow&)>;
+
+class ReportDatabase {
+public:
+    virtual ~ReportDatabase() = default;
+
+    // Runs one SELECT and hands over its rows in order. Throws ReportError.
+    virtual void Query(const std::string& sql, const SqlRowHandler& row) = 0;
+
+    // A SELECT over every stored row the report covers, with the columns
+    // PASSED (1 or 0), STATION, ORD (store order within its table) and every
+    // column of the result table under its own name.
+    virtual std::string RowsSelect() const = 0;
+
+    // The engine's expression for the character with this code.
+    virtual std::string CharSql(int code) const = 0;
+
+    // True when the rows come from the line-wide database.
+    virtual bool LineWide() const = 0;
+};
+
+// A text as an SQL string literal, quotes doubled.
+std::string SqlText(const std::string& text);
+
+// The value of a column, "" for NULL.
+inline const std::string& TextOf(const SqlValue& value)
+{
+    static const std::string empty;
+    return value ? *value : empty;
+}
+
+// The value of a count column; 0 for NULL.
+long long CountOf(const SqlValue& value);

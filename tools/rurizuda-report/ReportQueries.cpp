@@ -1,0 +1,108 @@
+#include "tools/rurizuda-report/ReportQueries.h"
+
+#include "tools/rurizuda-report/FailedItems.h"
+
+namespace {
+
+constexpr WallSeconds kSecondsPerHour = 3600;
+constexpr WallSeconds kSecondsPerDay = 24 * kSecondsPerHour;
+constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+std::string Part(int from, int length)
+{
+    return "substr(DTIME," + std::to_string(from) + "," + std::to_string(length) + ")";
+}
+
+// The ctime text "Www Mmm dd hh:mm:ss yyyy", then only line ends or blanks.
+std::string CtimeShapeSql(const ReportDatabase& db)
+{
+    std::string sql = Part(1, 3) + " IN ('Sun','Mon','Tue','Wed','Thu','Fri','Sat')";
+    for (int blank : {4, 8, 11, 20})
+        sql += " AND " + Part(blank, 1) + " = ' '";
+    for (int colon : {14, 17})
+        sql += " AND " + Part(colon, 1) + " = ':'";
+    return sql + " AND rtrim(DTIME, ' ' || " + db.CharSql('\n') + " || " + db.CharSql('\r') + ") = " + Part(1, 24);
+}
+
+std::string MonthSql()
+{
+    std::string sql = "CASE " + Part(5, 3);
+    for (int m = 0; m < 12; ++m)
+        sql += std::string(" WHEN '") + kMonths[m] + "' THEN '" + (m < 9 ? "0" : "") + std::to_string(m + 1) + "'";
+    return sql + " END";
+}
+
+std::string Bound(WallSeconds t)
+{
+    return SqlText(WallTimeText(t));
+}
+
+std::string TextColumn(size_t index)
+{
+    return "COALESCE(" + std::string(kResultColumns[index]) + ", '')";
+}
+
+}  // namespace
+
+std::string TimedRowsSql(const ReportDatabase& db)
+{
+    const std::string time = "CASE WHEN " + CtimeShapeSql(db) + " THEN " + Part(21, 4) + " || '-' || " + MonthSql() +
+                             " || '-' || replace(" + Part(9, 2) + ", ' ', '0') || ' ' || " + Part(12, 8) + " END";
+    return "(SELECT t.*, T || CASE WHEN PASSED = 1 THEN '0' ELSE '1' END || STATION AS K FROM (SELECT s.*, " + time +
+           " AS T FROM (" + db.RowsSelect() + ") s) t) timed";
+}
+
+std::string InPeriodSql(std::optional<WallSeconds> fromDay, std::optional<WallSeconds> toDay)
+{
+    std::string sql = "T IS NOT NULL";
+    if (fromDay)
+        sql += " AND T >= " + Bound(*fromDay);
+    if (toDay)
+        sql += " AND T < " + Bound(*toDay + kSecondsPerDay);
+    return "(" + sql + ")";
+}
+
+std::string BeforePeriodEndSql(std::optional<WallSeconds> toDay)
+{
+    return toDay ? "T < " + Bound(*toDay + kSecondsPerDay) : "1 = 1";
+}
+
+std::string ItemFailsSql(size_t itemIndex)
+{
+    const ItemColumn& item = kItemColumns[itemIndex];
+    const std::string value = TextColumn(item.column);
+    return "CASE WHEN PASSED = 0 AND " + value + " <> '' AND " + value + " <> " + SqlText(item.pass) +
+           " THEN 1 ELSE 0 END";
+}
+
+std::string NoItemFailsSql()
+{
+    std::string sum;
+    for (size_t i = 0; i < std::size(kItemColumns); ++i)
+        sum += (sum.empty() ? "" : " + ") + ItemFailsSql(i);
+    return "CASE WHEN PASSED = 0 AND " + sum + " = 0 THEN 1 ELSE 0 END";
+}
+
+std::optional<WallSeconds> ParseWallTime(const std::string& text)
+{
+    if (text.size() < 13)
+        return std::nullopt;
+    const auto day = ParseDate(text.substr(0, 10));
+    if (!day || text[10] != ' ' || !std::isdigit(static_cast<unsigned char>(text[11])) ||
+        !std::isdigit(static_cast<unsigned char>(text[12])))
+        return std::nullopt;
+    const int hour = std::stoi(text.substr(11, 2));
+    if (hour > 23)
+        return std::nullopt;
+    WallSeconds t = *day + hour * kSecondsPerHour;
+    if (text.size() >= 19) {
+        const std::string minutes = text.substr(14, 2), seconds = text.substr(17, 2);
+        if (text[13] != ':' || text[16] != ':' || !std::isdigit(static_cast<unsigned char>(minutes[0])) ||
+            !std::isdigit(static_cast<unsigned char>(minutes[1])) ||
+            !std::isdigit(static_cast<unsigned char>(seconds[0])) || !std::isdigit(static_cast<unsigned char>(seconds[1])))
+            return std::nullopt;
+        t += std::stoi(minutes) * 60 + std::stoi(seconds);
+    }
+    return t;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "tools/rurizuda-report/ReportDatabase.h"
+#include "tools/rurizuda-report/ResultRows.h"
+
+// SQL pieces shared by the report's queries.
+
+// A FROM item "timed": the source's rows with T, the store time as
+// "YYYY-MM-DD HH:MM:SS" read from DTIME's ctime text (NULL when DTIME is not
+// one), and K, T followed by 0 for a passed row or 1 for a failed one and the
+// station: a unit's rows in the order they were stored.
+std::string TimedRowsSql(const ReportDatabase& db);
+
+// The condition that T lies within the days [fromDay, toDay] (either end may
+// be open; true for every timed row when both are).
+std::string InPeriodSql(std::optional<WallSeconds> fromDay, std::optional<WallSeconds> toDay);
+
+// The condition that T lies before the end of toDay (true when open).
+std::string BeforePeriodEndSql(std::optional<WallSeconds> toDay);
+
+// The expression that is 1 when the item column holds a failing text, else 0.
+std::string ItemFailsSql(size_t itemIndex);
+
+// 1 for a failed row without any failing item column, else 0.
+std::string NoItemFailsSql();
+
+// "YYYY-MM-DD HH:MM:SS" (or a prefix of it down to the hour) as wall seconds.
+std::optional<WallSeconds> ParseWallTime(const std::string& text);
