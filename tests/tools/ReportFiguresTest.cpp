@@ -140,7 +140,7 @@ TEST(FailedItems, EachColumnFailsOnAnyTextButItsPassText)
         {"ISREPAIR", "YES", false},
     };
     for (const auto& c : cases) {
-        ResultRow row;
+        ReportRow row;
         for (size_t i = 0; i < kResultColumns.size(); ++i) {
             if (kResultColumns[i] == c.column)
                 row.columns[i] = c.value;

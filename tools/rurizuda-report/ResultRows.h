@@ -32,7 +32,7 @@ consteval size_t ColumnIndex(std::string_view name)
 using WallSeconds = int64_t;
 
 // One stored row's texts, "" for NULL.
-struct ResultRow {
+struct ReportRow {
     std::array<std::string, kResultColumns.size()> columns;
 
     const std::string& Column(size_t index) const { return columns[index]; }

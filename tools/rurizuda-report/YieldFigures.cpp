@@ -110,7 +110,7 @@ std::vector<FailedUnit> RecentFails(ReportDatabase& db, const YieldFigures& figu
     std::vector<FailedUnit> units;
     std::set<std::string> seen;
     db.Query(sql, [&](const SqlRow& fields) {
-        ResultRow row;
+        ReportRow row;
         for (size_t i = 0; i < kResultColumns.size(); ++i)
             row.columns[i] = TextOf(fields[2 + i]);
         if (!row.Sn().empty() && !seen.insert(row.Sn()).second)
