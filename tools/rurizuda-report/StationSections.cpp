@@ -1,6 +1,7 @@
 #include "tools/rurizuda-report/StationSections.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "tools/rurizuda-report/FailedItems.h"
 #include "tools/rurizuda-report/HtmlReport.h"
@@ -104,28 +105,35 @@ std::string FailureMatrixHtml(const YieldFigures& f)
     }
     if (items.empty())
         return Empty("No failures in this period.");
-    std::vector<double> shares;
-    for (size_t i : items) {
-        for (const auto& s : f.stations) {
-            if (s.itemFailures[i] > 0)
-                shares.push_back(Share(s.itemFailures[i], s.rows));
+    // The kWorstCells highest shares; ties go to the earlier item and station.
+    std::vector<std::tuple<double, size_t, size_t>> cells;  // share, row, station
+    for (size_t row = 0; row < items.size(); ++row) {
+        for (size_t n = 0; n < f.stations.size(); ++n) {
+            const StationFigures& s = f.stations[n];
+            if (s.itemFailures[items[row]] > 0)
+                cells.emplace_back(Share(s.itemFailures[items[row]], s.rows), row, n);
         }
     }
-    std::sort(shares.rbegin(), shares.rend());
-    const double worst = shares[std::min(kWorstCells, shares.size()) - 1];
+    std::stable_sort(cells.begin(), cells.end(),
+                     [](const auto& a, const auto& b) { return std::get<0>(a) > std::get<0>(b); });
+    cells.resize(std::min(cells.size(), kWorstCells));
+    const auto isWorst = [&](size_t row, size_t n) {
+        return std::any_of(cells.begin(), cells.end(),
+                           [&](const auto& c) { return std::get<1>(c) == row && std::get<2>(c) == n; });
+    };
 
     std::vector<std::string> header = {"Item"};
     for (const auto& s : f.stations)
         header.push_back(s.station);
     std::string html = "<table class=\"matrix\">" + HeaderRow(header);
-    for (size_t i : items) {
-        html += "<tr>" + Cell(ItemName(i));
-        for (const auto& s : f.stations) {
-            const int failures = s.itemFailures[i];
-            const double share = Share(failures, s.rows);
+    for (size_t row = 0; row < items.size(); ++row) {
+        html += "<tr>" + Cell(ItemName(items[row]));
+        for (size_t n = 0; n < f.stations.size(); ++n) {
+            const int failures = f.stations[n].itemFailures[items[row]];
             html += failures == 0 ? Cell("")
-                                  : Cell(std::to_string(failures) + " (" + PercentText(share) + ")",
-                                         share >= worst ? "worst" : "");
+                                  : Cell(std::to_string(failures) + " (" +
+                                             PercentText(Share(failures, f.stations[n].rows)) + ")",
+                                         isWorst(row, n) ? "worst" : "");
         }
         html += "</tr>";
     }
