@@ -6,6 +6,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/tools/ReportFixture.h"
 #include "tools/rurizuda-report/FailedItems.h"
+#include "tools/rurizuda-report/ItemDurations.h"
 #include "tools/rurizuda-report/ReportQueries.h"
 #include "tools/rurizuda-report/SqliteReportDatabase.h"
 #include "tools/rurizuda-report/YieldFigures.h"
@@ -122,6 +123,38 @@ TEST(ReportFigures, UnreadableTimesAreCountedAndLeftOut)
     EXPECT_EQ(Pareto(f), (std::vector<std::pair<std::string, int>>{{kNoItemRecorded, 1}}));
     TempWorkDir empty;
     EXPECT_EQ(YieldOf({}).FinalYield(), 0.0);
+}
+
+TEST(ItemDurations, MedianAndNinetyFifthPercentilePerStation)
+{
+    TempWorkDir dir;
+    UnitJournalEntry entry;
+    entry.recorded = JournalClock::now();
+    std::string error;
+    for (int run = 1; run <= 20; ++run) {
+        entry.station = "S1";
+        entry.items = {{"READ IMEI", "PASS", {}, "", run * 100}};
+        ASSERT_TRUE(AppendUnitJournal(dir.Path() / "s1", entry, &error)) << error;
+    }
+    entry.station = "S2";
+    entry.items = {{"READ IMEI", "PASS", {}, "", 50}, {"LED", "FAIL", {}, "", 7000}};
+    ASSERT_TRUE(AppendUnitJournal(dir.Path() / "s2", entry, &error)) << error;
+
+    const JournalFiles files = FindJournalFiles({"s2", "s1/units"}, std::nullopt, std::nullopt);
+    ASSERT_EQ(files.error, "");
+    ASSERT_EQ(files.files.size(), 2u);
+    ItemDurationTable table;
+    for (const auto& file : files.files)
+        table.Add(ReadUnitJournal(file));
+    std::vector<std::tuple<std::string, std::string, int, int64_t, int64_t>> got;
+    for (const auto& d : table.Durations())
+        got.emplace_back(d.station, d.item, d.runs, d.medianMs, d.p95Ms);
+    EXPECT_EQ(got, (decltype(got){{"S1", "READ IMEI", 20, 1000, 1900},
+                                  {"S2", "READ IMEI", 1, 50, 50},
+                                  {"S2", "LED", 1, 7000, 7000}}));
+    const auto yesterday = ParseDate(WallDateText(std::time(nullptr) - 2 * 86400));
+    EXPECT_TRUE(FindJournalFiles({"s1"}, std::nullopt, yesterday).files.empty());
+    EXPECT_NE(FindJournalFiles({"absent"}, std::nullopt, std::nullopt).error, "");
 }
 
 TEST(FailedItems, EachColumnFailsOnAnyTextButItsPassText)

@@ -47,7 +47,7 @@ void WriteCsv(std::ostream& out, ReportDatabase& db, std::optional<WallSeconds> 
     WriteRecord(out, fields);
     const std::string where = fromDay || toDay ? InPeriodSql(fromDay, toDay) : "1 = 1";
     sql += " FROM " + TimedRowsSql(db) + " WHERE " + where + " ORDER BY T IS NULL, T, PASSED DESC, ORD";
-    db.Query(sql, [&](const SqlRow& row) {
+    db.Stream(sql, [&](const SqlRow& row) {
         fields.clear();
         fields.push_back(CountOf(row[0]) == 1 ? "PASS" : "FAIL");
         for (size_t i = 1; i < row.size(); ++i)

@@ -23,6 +23,32 @@ std::string OneLine(std::string text)
     return text;
 }
 
+// Hands the rows over until the handler stops; false when it stopped.
+bool HandOver(const pqxx::result& result, const SqlRowHandler& handler)
+{
+    SqlRow row;
+    for (const auto& fields : result) {
+        row.assign(fields.size(), std::nullopt);
+        for (pqxx::row::size_type i = 0; i < fields.size(); ++i) {
+            if (!fields[i].is_null())
+                row[i].emplace(fields[i].c_str(), fields[i].size());
+        }
+        if (!handler(row))
+            return false;
+    }
+    return true;
+}
+
+template <class Work>
+void Guarded(Work work)
+{
+    try {
+        work();
+    } catch (const pqxx::failure& error) {
+        throw ReportError("the line database cannot be read: " + OneLine(error.what()));
+    }
+}
+
 class PgReportDatabase final : public ReportDatabase {
 public:
     PgReportDatabase(const std::string& url, const std::vector<std::string>& stations)
@@ -39,28 +65,24 @@ public:
 
     void Query(const std::string& sql, const SqlRowHandler& handler) override
     {
-        try {
+        Guarded([&] {
+            pqxx::work work(connection_);
+            HandOver(work.exec(sql), handler);
+        });
+    }
+
+    void Stream(const std::string& sql, const SqlRowHandler& handler) override
+    {
+        Guarded([&] {
             pqxx::work work(connection_);
             work.exec("DECLARE report_rows NO SCROLL CURSOR FOR " + sql);
             const std::string fetch = "FETCH " + std::to_string(kFetchRows) + " FROM report_rows";
-            SqlRow row;
             for (;;) {
                 const pqxx::result page = work.exec(fetch);
-                for (const auto& fields : page) {
-                    row.assign(fields.size(), std::nullopt);
-                    for (pqxx::row::size_type i = 0; i < fields.size(); ++i) {
-                        if (!fields[i].is_null())
-                            row[i].emplace(fields[i].c_str(), fields[i].size());
-                    }
-                    if (!handler(row))
-                        return;
-                }
-                if (page.size() < static_cast<size_t>(kFetchRows))
+                if (!HandOver(page, handler) || page.size() < static_cast<size_t>(kFetchRows))
                     return;
             }
-        } catch (const pqxx::failure& error) {
-            throw ReportError("the line database cannot be read: " + OneLine(error.what()));
-        }
+        });
     }
 
     std::string RowsSelect() const override
@@ -75,6 +97,11 @@ public:
     }
 
     std::string CharSql(int code) const override { return "chr(" + std::to_string(code) + ")"; }
+    std::string PositionSql(const std::string& haystack, const std::string& needle) const override
+    {
+        return "strpos(" + haystack + ", " + needle + ")";
+    }
+    std::string FenceSql() const override { return " OFFSET 0"; }
     bool LineWide() const override { return true; }
 
 private:

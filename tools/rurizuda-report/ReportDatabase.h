@@ -27,7 +27,12 @@ public:
     virtual ~ReportDatabase() = default;
 
     // Runs one SELECT and hands over its rows in order. Throws ReportError.
+    // For aggregates: the engine plans for the whole result.
     virtual void Query(const std::string& sql, const SqlRowHandler& row) = 0;
+
+    // The same for a result of any length, fetched a part at a time and
+    // planned for its first rows; the reader may stop early.
+    virtual void Stream(const std::string& sql, const SqlRowHandler& row) { Query(sql, row); }
 
     // A SELECT over every stored row the report covers, with the columns
     // PASSED (1 or 0), STATION, ORD (store order within its table) and every
@@ -36,6 +41,14 @@ public:
 
     // The engine's expression for the character with this code.
     virtual std::string CharSql(int code) const = 0;
+
+    // The engine's expression for the 1-based position of `needle` in
+    // `haystack`, 0 when not found.
+    virtual std::string PositionSql(const std::string& haystack, const std::string& needle) const = 0;
+
+    // What ends a subquery so that the engine computes its columns once per
+    // row instead of copying their expressions into the outer query.
+    virtual std::string FenceSql() const = 0;
 
     // True when the rows come from the line-wide database.
     virtual bool LineWide() const = 0;

@@ -2,12 +2,14 @@
 
 #include "tools/rurizuda-report/FailedItems.h"
 
+#include <ctime>
+
 namespace {
 
 constexpr WallSeconds kSecondsPerHour = 3600;
 constexpr WallSeconds kSecondsPerDay = 24 * kSecondsPerHour;
-constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr const char* kMonthNames = "JanFebMarAprMayJunJulAugSepOctNovDec";
+constexpr const char* kMonthDigits = "010203040506070809101112";
 
 std::string Part(int from, int length)
 {
@@ -22,15 +24,15 @@ std::string CtimeShapeSql(const ReportDatabase& db)
         sql += " AND " + Part(blank, 1) + " = ' '";
     for (int colon : {14, 17})
         sql += " AND " + Part(colon, 1) + " = ':'";
+    sql += " AND " + db.PositionSql(SqlText(kMonthNames), Part(5, 3)) + " % 3 = 1";
     return sql + " AND rtrim(DTIME, ' ' || " + db.CharSql('\n') + " || " + db.CharSql('\r') + ") = " + Part(1, 24);
 }
 
-std::string MonthSql()
+// The month's two digits: its position in kMonthNames gives the pair in kMonthDigits.
+std::string MonthSql(const ReportDatabase& db)
 {
-    std::string sql = "CASE " + Part(5, 3);
-    for (int m = 0; m < 12; ++m)
-        sql += std::string(" WHEN '") + kMonths[m] + "' THEN '" + (m < 9 ? "0" : "") + std::to_string(m + 1) + "'";
-    return sql + " END";
+    const std::string position = db.PositionSql(SqlText(kMonthNames), Part(5, 3));
+    return "substr(" + SqlText(kMonthDigits) + ", (" + position + " + 2) / 3 * 2 - 1, 2)";
 }
 
 std::string Bound(WallSeconds t)
@@ -45,12 +47,12 @@ std::string TextColumn(size_t index)
 
 }  // namespace
 
-std::string TimedRowsSql(const ReportDatabase& db)
+std::string TimedRowsSql(const ReportDatabase& db, const std::string& only)
 {
-    const std::string time = "CASE WHEN " + CtimeShapeSql(db) + " THEN " + Part(21, 4) + " || '-' || " + MonthSql() +
+    const std::string time = "CASE WHEN " + CtimeShapeSql(db) + " THEN " + Part(21, 4) + " || '-' || " + MonthSql(db) +
                              " || '-' || replace(" + Part(9, 2) + ", ' ', '0') || ' ' || " + Part(12, 8) + " END";
     return "(SELECT t.*, T || CASE WHEN PASSED = 1 THEN '0' ELSE '1' END || STATION AS K FROM (SELECT s.*, " + time +
-           " AS T FROM (" + db.RowsSelect() + ") s) t) timed";
+           " AS T FROM (" + db.RowsSelect() + ") s" + (only.empty() ? "" : " WHERE " + only) + db.FenceSql() + ") t" + db.FenceSql() + ") timed";
 }
 
 std::string InPeriodSql(std::optional<WallSeconds> fromDay, std::optional<WallSeconds> toDay)
@@ -82,6 +84,24 @@ std::string NoItemFailsSql()
     for (size_t i = 0; i < std::size(kItemColumns); ++i)
         sum += (sum.empty() ? "" : " + ") + ItemFailsSql(i);
     return "CASE WHEN PASSED = 0 AND " + sum + " = 0 THEN 1 ELSE 0 END";
+}
+
+std::string StoreHourSql()
+{
+    return Part(1, 13) + " || substr(DTIME, 20)";
+}
+
+std::optional<WallSeconds> ParseStoreHour(const std::string& hour)
+{
+    std::tm tm {};
+    const char* end = strptime(hour.c_str(), "%a %b %d %H %Y", &tm);
+    if (!end || hour.size() < 18 || hour[3] != ' ' || hour[7] != ' ' || hour[10] != ' ' || hour[13] != ' ')
+        return std::nullopt;
+    for (; *end; ++end) {
+        if (*end != '\n' && *end != '\r' && *end != ' ')
+            return std::nullopt;
+    }
+    return static_cast<WallSeconds>(timegm(&tm));
 }
 
 std::optional<WallSeconds> ParseWallTime(const std::string& text)

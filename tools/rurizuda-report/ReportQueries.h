@@ -12,7 +12,9 @@
 // "YYYY-MM-DD HH:MM:SS" read from DTIME's ctime text (NULL when DTIME is not
 // one), and K, T followed by 0 for a passed row or 1 for a failed one and the
 // station: a unit's rows in the order they were stored.
-std::string TimedRowsSql(const ReportDatabase& db);
+// `only`, when given, keeps just the rows it holds true for before any
+// time is read (a condition on the source's columns).
+std::string TimedRowsSql(const ReportDatabase& db, const std::string& only = "");
 
 // The condition that T lies within the days [fromDay, toDay] (either end may
 // be open; true for every timed row when both are).
@@ -26,6 +28,14 @@ std::string ItemFailsSql(size_t itemIndex);
 
 // 1 for a failed row without any failing item column, else 0.
 std::string NoItemFailsSql();
+
+// DTIME with its minutes and seconds left out: "Mon Dec  7 08 2026" and the
+// rest of the text, the hour of the store as the table holds it.
+std::string StoreHourSql();
+
+// The start of the hour a StoreHourSql value names; nothing when it is not
+// the hour of a ctime text.
+std::optional<WallSeconds> ParseStoreHour(const std::string& hour);
 
 // "YYYY-MM-DD HH:MM:SS" (or a prefix of it down to the hour) as wall seconds.
 std::optional<WallSeconds> ParseWallTime(const std::string& text);

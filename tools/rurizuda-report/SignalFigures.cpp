@@ -47,38 +47,46 @@ void FindMedian(SignalHistogram* histogram)
 std::vector<SignalFigures> ComputeSignals(ReportDatabase& db, std::optional<WallSeconds> fromDay,
                                           std::optional<WallSeconds> toDay, const SignalSettings& settings)
 {
-    std::vector<SignalFigures> computed;
+    std::vector<SignalFigures> measured(std::size(kTechnologies));
+    std::vector<std::map<std::string, SignalHistogram>> stations(std::size(kTechnologies));
+    std::string columns;
     for (size_t t = 0; t < std::size(kTechnologies); ++t) {
-        SignalFigures figures;
-        figures.column = kTechnologies[t].column;
-        figures.name = kTechnologies[t].name;
-        figures.threshold = settings.thresholds[t];
-        std::map<std::string, SignalHistogram> stations;
-        const std::string sql = "SELECT STATION, " + figures.column + ", COUNT(*) FROM " + TimedRowsSql(db) +
-                                " WHERE " + InPeriodSql(fromDay, toDay) + " AND " + figures.column +
-                                " <> '' GROUP BY STATION, " + figures.column;
-        db.Query(sql, [&](const SqlRow& row) {
-            const auto value = Integer(TextOf(row[1]));
-            if (!value)
-                return true;
-            const int rows = static_cast<int>(CountOf(row[2]));
-            SignalHistogram& station = stations[TextOf(row[0])];
-            station.station = TextOf(row[0]);
-            Add(&station, *value, rows, figures.threshold);
-            Add(&figures.line, *value, rows, figures.threshold);
-            return true;
-        });
-        FindMedian(&figures.line);
-        for (auto& [name, station] : stations) {
-            FindMedian(&station);
-            if (station.median && figures.line.median &&
-                std::abs(*station.median - *figures.line.median) > settings.driftLimit)
-                figures.drifting.push_back(name);
-            figures.stations.push_back(std::move(station));
-        }
-        computed.push_back(std::move(figures));
+        measured[t].column = kTechnologies[t].column;
+        measured[t].name = kTechnologies[t].name;
+        measured[t].threshold = settings.thresholds[t];
+        columns += ", " + measured[t].column;
     }
-    return computed;
+    // One scan for the three values; the store time is read only when a
+    // period asks for it.
+    const bool period = fromDay || toDay;
+    const std::string sql = "SELECT STATION" + columns + ", COUNT(*) FROM " +
+                            (period ? TimedRowsSql(db) + " WHERE " + InPeriodSql(fromDay, toDay)
+                                    : "(" + db.RowsSelect() + ") s") +
+                            " GROUP BY STATION" + columns;
+    db.Query(sql, [&](const SqlRow& row) {
+        const int rows = static_cast<int>(CountOf(row[1 + std::size(kTechnologies)]));
+        for (size_t t = 0; t < std::size(kTechnologies); ++t) {
+            const auto value = Integer(TextOf(row[1 + t]));
+            if (!value)
+                continue;
+            SignalHistogram& station = stations[t][TextOf(row[0])];
+            station.station = TextOf(row[0]);
+            Add(&station, *value, rows, measured[t].threshold);
+            Add(&measured[t].line, *value, rows, measured[t].threshold);
+        }
+        return true;
+    });
+    for (size_t t = 0; t < std::size(kTechnologies); ++t) {
+        FindMedian(&measured[t].line);
+        for (auto& [name, station] : stations[t]) {
+            FindMedian(&station);
+            if (station.median && measured[t].line.median &&
+                std::abs(*station.median - *measured[t].line.median) > settings.driftLimit)
+                measured[t].drifting.push_back(name);
+            measured[t].stations.push_back(std::move(station));
+        }
+    }
+    return measured;
 }
 
 std::vector<std::string> DriftNotes(const std::vector<SignalFigures>& measured)

@@ -100,6 +100,11 @@ public:
     }
 
     std::string CharSql(int code) const override { return "char(" + std::to_string(code) + ")"; }
+    std::string PositionSql(const std::string& haystack, const std::string& needle) const override
+    {
+        return "instr(" + haystack + ", " + needle + ")";
+    }
+    std::string FenceSql() const override { return " LIMIT -1"; }
     bool LineWide() const override { return false; }
 
 private:
