@@ -15,8 +15,6 @@
 #include "records/PgResultStore.h"
 #include "records/ResultRow.h"
 #include "tools/rurizuda-report/PageBuilder.h"
-#include "tools/rurizuda-report/PgReportDatabase.h"
-#include "tools/rurizuda-report/SqliteReportDatabase.h"
 
 namespace {
 
@@ -60,13 +58,12 @@ long PeakRssKb()
     return usage.ru_maxrss;
 }
 
-void Measure(const char* source, long rows, ReportDatabase& db)
+void Measure(const char* source, long rows, const ReportOptions& options)
 {
-    ReportOptions options;
-    options.signalSettings.thresholds[0] = 30;
     std::size_t pageBytes = 0;
+    std::vector<std::string> notes;
     const double ms = TimeMs([&] {
-        pageBytes = YieldHtml(BuildReportPage(db, options, options.signalSettings), "now").size();
+        pageBytes = YieldHtml(BuildReportPage(options, options.signalSettings, &notes), "now").size();
     });
     std::printf("%-10s %8ld rows  %8.0f ms  %10.0f rows/s  page %zu bytes  peak RSS %ld MB\n", source, rows, ms,
                 rows / (ms / 1000.0), pageBytes, PeakRssKb() / 1024);
@@ -117,12 +114,11 @@ int main(int argc, char** argv)
     BenchFolder folder;
     std::printf("filling %ld rows ...\n", rows);
     FillFiles(folder.Path(), rows);
-    {
-        std::vector<std::string> notes;
-        auto db = OpenResultFiles((folder.Path() / "PASS.mdb").string(), (folder.Path() / "FAIL.mdb").string(),
-                                  "ST-0", &notes);
-        Measure("SQLite", rows, *db);
-    }
+    ReportOptions options;
+    options.signalSettings.thresholds[0] = 30;
+    options.passFile = (folder.Path() / "PASS.mdb").string();
+    options.failFile = (folder.Path() / "FAIL.mdb").string();
+    Measure("SQLite", rows, options);
     const std::string state = (folder.Path() / "pg.state").string();
     if (std::system(("cd / && " PG_CLUSTER_SCRIPT " start " + state).c_str()) != 0)
         return 1;
@@ -131,7 +127,8 @@ int main(int argc, char** argv)
     int status = 0;
     try {
         FillLine(url, rows);
-        Measure("PostgreSQL", rows, *OpenLineDatabase(url, {}));
+        options.dbUrl = url;
+        Measure("PostgreSQL", rows, options);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "bench/report: %s\n", error.what());
         status = 1;

@@ -38,11 +38,16 @@ SignalSettings SignalSettingsOf(const ReportOptions& options)
     return settings;
 }
 
-ReportPage BuildReportPage(ReportDatabase& db, const ReportOptions& options, const SignalSettings& settings)
+ReportPage BuildReportPage(const ReportOptions& options, const SignalSettings& settings,
+                           std::vector<std::string>* notes)
 {
+    const auto db = OpenReportSource(options, notes);
+    std::vector<std::string> again;  // the same notes a second time
+    const auto unitsDb = OpenReportSource(options, &again);
     ReportPage page;
-    page.yield = ComputeYield(db, options.fromDay, options.toDay);
-    page.measured = ComputeSignals(db, options.fromDay, options.toDay, settings);
+    page.yield = ComputeYield(*db, *unitsDb, options.fromDay, options.toDay, [&] {
+        page.measured = ComputeSignals(*db, options.fromDay, options.toDay, settings);
+    });
     page.refreshSeconds = options.everySeconds;
     if (options.journalFolders.empty())
         return page;

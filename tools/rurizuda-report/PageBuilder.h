@@ -18,6 +18,8 @@ std::unique_ptr<ReportDatabase> OpenReportSource(const ReportOptions& options, s
 // Throws ReportError when the profile cannot be read.
 SignalSettings SignalSettingsOf(const ReportOptions& options);
 
-// Every figure of the page over `db` (and the journals the options name).
-// Throws ReportError.
-ReportPage BuildReportPage(ReportDatabase& db, const ReportOptions& options, const SignalSettings& settings);
+// Every figure of the page over the source the options name (and the
+// journals they name), on two connections at once. Notes on the source go to
+// `notes`. Throws ReportError.
+ReportPage BuildReportPage(const ReportOptions& options, const SignalSettings& settings,
+                           std::vector<std::string>* notes);

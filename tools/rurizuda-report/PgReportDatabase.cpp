@@ -11,6 +11,9 @@ namespace {
 // Rows fetched from the server per round trip, so that a long export never
 // holds the whole result.
 constexpr int kFetchRows = 10000;
+// Server memory for one grouping, so that the per-unit grouping of a large
+// line is hashed in memory rather than sorted on disk.
+constexpr const char* kWorkMem = "256MB";
 
 std::string OneLine(std::string text)
 {
@@ -54,7 +57,8 @@ public:
     PgReportDatabase(const std::string& url, const std::vector<std::string>& stations)
     try : connection_(WithConnectTimeout(url)) {
         pqxx::nontransaction session(connection_);
-        session.exec("SET standard_conforming_strings = on; SET default_transaction_read_only = on");
+        session.exec("SET standard_conforming_strings = on; SET default_transaction_read_only = on; SET work_mem = '" +
+                     std::string(kWorkMem) + "'");
         if (session.exec1(std::string("SELECT to_regclass('") + kResultTable + "') IS NULL")[0].as<bool>())
             throw ReportError("the line database holds no result table " + std::string(kResultTable));
         for (const auto& station : stations)

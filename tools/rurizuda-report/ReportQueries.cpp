@@ -2,6 +2,7 @@
 
 #include "tools/rurizuda-report/FailedItems.h"
 
+#include <cstdlib>
 #include <ctime>
 
 namespace {
@@ -53,6 +54,35 @@ std::string TimedRowsSql(const ReportDatabase& db, const std::string& only)
                              " || '-' || replace(" + Part(9, 2) + ", ' ', '0') || ' ' || " + Part(12, 8) + " END";
     return "(SELECT t.*, T || CASE WHEN PASSED = 1 THEN '0' ELSE '1' END || STATION AS K FROM (SELECT s.*, " + time +
            " AS T FROM (" + db.RowsSelect() + ") s" + (only.empty() ? "" : " WHERE " + only) + db.FenceSql() + ") t" + db.FenceSql() + ") timed";
+}
+
+std::string StoreKeySql(const ReportDatabase& db)
+{
+    return "CASE WHEN " + CtimeShapeSql(db) + " THEN " + Part(21, 4) + " || (100 + " +
+           db.PositionSql(SqlText(kMonthNames), Part(5, 3)) + ") || " + Part(9, 11) + " END";
+}
+
+std::string StoreKeyOf(WallSeconds t)
+{
+    const std::string wall = WallTimeText(t);  // YYYY-MM-DD HH:MM:SS
+    const int month = std::stoi(wall.substr(5, 2));
+    const std::string day = wall[8] == '0' ? " " + wall.substr(9, 1) : wall.substr(8, 2);
+    return wall.substr(0, 4) + std::to_string(100 + 3 * (month - 1) + 1) + day + wall.substr(10);
+}
+
+std::optional<WallSeconds> ParseStoreKey(const std::string& key)
+{
+    if (key.size() < kStoreKeyLength)
+        return std::nullopt;
+    const int place = std::atoi(key.substr(4, 3).c_str()) - 100;
+    if (place < 1 || place > 34 || place % 3 != 1)
+        return std::nullopt;
+    const int month = (place - 1) / 3 + 1;
+    std::string day = key.substr(7, 2);
+    if (day[0] == ' ')
+        day[0] = '0';
+    return ParseWallTime(key.substr(0, 4) + "-" + (month < 10 ? "0" : "") + std::to_string(month) + "-" + day +
+                         key.substr(9, 9));
 }
 
 std::string InPeriodSql(std::optional<WallSeconds> fromDay, std::optional<WallSeconds> toDay)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <future>
 #include <map>
 #include <limits>
 #include <set>
@@ -34,8 +35,20 @@ void AddUnits(UnitCounts* counts, int units, bool firstPassed, bool lastPassed)
     counts->finalPassUnits += lastPassed ? units : 0;
 }
 
+void AddCounts(UnitCounts* into, const UnitCounts& counts)
+{
+    into->rows += counts.rows;
+    into->passRows += counts.passRows;
+    into->failRows += counts.failRows;
+    into->units += counts.units;
+    into->firstPassUnits += counts.firstPassUnits;
+    into->finalPassUnits += counts.finalPassUnits;
+}
+
 void AddToHour(UnitsByHour* hours, WallSeconds hour, int units, bool firstPassed)
 {
+    if (units == 0)
+        return;
     TimeBucket& bucket = (*hours)[hour];
     bucket.start = hour;
     (firstPassed ? bucket.passed : bucket.failed) += units;
@@ -75,8 +88,7 @@ void CountRows(ReportDatabase& db, YieldFigures* figures, std::map<std::string, 
         station.rows += count;
         (passed ? station.passRows : station.failRows) += count;
         AddUnits(&station, withoutSn, passed, passed);
-        if (withoutSn)
-            AddToHour(hours, *hour, withoutSn, passed);
+        AddToHour(hours, *hour, withoutSn, passed);
         for (size_t i = 0; i < station.itemFailures.size(); ++i)
             station.itemFailures[i] += static_cast<int>(CountOf(row[5 + i]));
         return true;
@@ -85,24 +97,33 @@ void CountRows(ReportDatabase& db, YieldFigures* figures, std::map<std::string, 
 
 // Units with SN: the first and the last row of each up to the period's end,
 // counted at the station of the first when that lies in the period.
-void CountUnits(ReportDatabase& db, const YieldFigures& figures, std::map<std::string, StationFigures>* stations,
-                UnitsByHour* hours)
+void CountUnits(ReportDatabase& db, std::optional<WallSeconds> fromDay, std::optional<WallSeconds> toDay,
+                std::map<std::string, StationFigures>* stations, UnitsByHour* hours)
 {
-    std::string sql = "SELECT substr(f, 21), substr(f, 1, 13), substr(f, 20, 1), substr(l, 20, 1), COUNT(*) FROM "
-                      "(SELECT SN, MIN(K) AS f, MAX(K) AS l FROM " + TimedRowsSql(db, "SN <> ''") +
-                      " WHERE T IS NOT NULL AND " + BeforePeriodEndSql(figures.toDay) +
-                      " GROUP BY SN) u";
-    if (figures.fromDay)
-        sql += " WHERE f >= " + SqlText(WallTimeText(*figures.fromDay));
-    sql += " GROUP BY substr(f, 21), substr(f, 1, 13), substr(f, 20, 1), substr(l, 20, 1)";
+    // K: the store key, then 0 for a pass or 1 for a failure, then the station.
+    const std::string flag = std::to_string(kStoreKeyLength + 1);
+    const std::string station = std::to_string(kStoreKeyLength + 2);
+    // Grouped by the first row's hour: the key up to its hour.
+    const std::string hour = "substr(f, 1, " + std::to_string(kStoreKeyLength - 6) + ")";
+    const std::string groups = "substr(f, " + station + "), " + hour + ", substr(f, " + flag + ", 1), substr(l, " +
+                               flag + ", 1)";
+    std::string sql = "SELECT " + groups + ", COUNT(*) FROM (SELECT SN, MIN(K) AS f, MAX(K) AS l FROM (SELECT SN, " + StoreKeySql(db) +
+                      " || CASE WHEN PASSED = 1 THEN '0' ELSE '1' END || STATION AS K FROM (" + db.RowsSelect() +
+                      ") s WHERE SN <> ''" + db.FenceSql() + ") k WHERE K IS NOT NULL";
+    if (toDay)
+        sql += " AND K < " + SqlText(StoreKeyOf(*toDay + kSecondsPerDay));
+    sql += " GROUP BY SN) u";
+    if (fromDay)
+        sql += " WHERE f >= " + SqlText(StoreKeyOf(*fromDay));
+    sql += " GROUP BY " + groups;
     db.Query(sql, [&](const SqlRow& row) {
-        const auto hour = ParseWallTime(TextOf(row[1]));
-        if (!hour)
+        const auto start = ParseStoreKey(TextOf(row[1]) + ":00:00");
+        if (!start)
             return true;
         const int units = static_cast<int>(CountOf(row[4]));
         const bool firstPassed = TextOf(row[2]) == "0";
         AddUnits(&StationOf(stations, TextOf(row[0])), units, firstPassed, TextOf(row[3]) == "0");
-        AddToHour(hours, *hour, units, firstPassed);
+        AddToHour(hours, *start, units, firstPassed);
         return true;
     });
 }
@@ -169,30 +190,47 @@ std::vector<ItemFailures> Pareto(const std::vector<StationFigures>& stations)
 
 }  // namespace
 
-YieldFigures ComputeYield(ReportDatabase& db, std::optional<WallSeconds> fromDay, std::optional<WallSeconds> toDay)
+YieldFigures ComputeYield(ReportDatabase& db, ReportDatabase& unitsDb, std::optional<WallSeconds> fromDay,
+                          std::optional<WallSeconds> toDay, const std::function<void()>& alongside)
 {
     YieldFigures figures;
     figures.fromDay = fromDay;
     figures.toDay = toDay;
-    std::map<std::string, StationFigures> stations;
-    UnitsByHour hours;
+    std::map<std::string, StationFigures> stations, unitStations;
+    UnitsByHour hours, unitHours;
+    const auto units = [&] { CountUnits(unitsDb, fromDay, toDay, &unitStations, &unitHours); };
+    std::future<void> unitsCounted;
+    if (&unitsDb == &db)
+        units();
+    else
+        unitsCounted = std::async(std::launch::async, units);
     std::pair<WallSeconds, WallSeconds> span {std::numeric_limits<WallSeconds>::max(), 0};
     CountRows(db, &figures, &stations, &hours, &span);
-    CountUnits(db, figures, &stations, &hours);
+    figures.recentFails = RecentFails(db, figures);
+    if (alongside)
+        alongside();
+    if (unitsCounted.valid())
+        unitsCounted.get();
+
+    for (const auto& [name, counted] : unitStations)
+        AddCounts(&StationOf(&stations, name), counted);
+    for (const auto& [start, counted] : unitHours) {
+        AddToHour(&hours, start, counted.passed, true);
+        AddToHour(&hours, start, counted.failed, false);
+    }
     for (auto& [name, station] : stations) {
-        figures.rows += station.rows;
-        figures.passRows += station.passRows;
-        figures.failRows += station.failRows;
-        figures.units += station.units;
-        figures.firstPassUnits += station.firstPassUnits;
-        figures.finalPassUnits += station.finalPassUnits;
+        AddCounts(&figures, station);
         figures.stations.push_back(std::move(station));
     }
     figures.perDay = figures.rows > 0 && span.second - span.first > kLongestHourlySpan;
     figures.buckets = Buckets(hours, figures.perDay);
     figures.pareto = Pareto(figures.stations);
-    figures.recentFails = RecentFails(db, figures);
     return figures;
+}
+
+YieldFigures ComputeYield(ReportDatabase& db, std::optional<WallSeconds> fromDay, std::optional<WallSeconds> toDay)
+{
+    return ComputeYield(db, db, fromDay, toDay, {});
 }
 
 std::string PercentText(double value)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,6 +72,12 @@ struct YieldFigures : UnitCounts {
 // cannot be matched to earlier tests; each counts as a unit of its own.
 // Throws ReportError.
 YieldFigures ComputeYield(ReportDatabase& db, std::optional<WallSeconds> fromDay, std::optional<WallSeconds> toDay);
+
+// The same with the grouping per unit, the heaviest query, run on `unitsDb`
+// (a second connection to the same source) in a thread of its own while the
+// other queries run on `db`, and `alongside` after them on this thread.
+YieldFigures ComputeYield(ReportDatabase& db, ReportDatabase& unitsDb, std::optional<WallSeconds> fromDay,
+                          std::optional<WallSeconds> toDay, const std::function<void()>& alongside);
 
 // The figures as plain text.
 std::string YieldText(const YieldFigures& figures);

@@ -41,6 +41,15 @@ std::unique_ptr<ReportDatabase> OpenSource(const ReportOptions& options)
     return db;
 }
 
+ReportPage BuildPage(const ReportOptions& options, const SignalSettings& settings)
+{
+    std::vector<std::string> notes;
+    ReportPage page = BuildReportPage(options, settings, &notes);
+    for (const auto& note : notes)
+        Complain(note);
+    return page;
+}
+
 int SummariseJournals(const std::vector<std::string>& files)
 {
     JournalSummary summary;
@@ -70,8 +79,7 @@ int Export(const ReportOptions& options)
 
 int Yield(const ReportOptions& options)
 {
-    auto db = OpenSource(options);
-    const ReportPage page = BuildReportPage(*db, options, SignalSettingsOf(options));
+    const ReportPage page = BuildPage(options, SignalSettingsOf(options));
     std::fputs(YieldText(page.yield).c_str(), stdout);
     for (const auto& note : DriftNotes(page.measured))
         std::printf("Signal drift: %s\n", note.c_str());
@@ -90,9 +98,8 @@ int Watch(const ReportOptions& options)
     const SignalSettings settings = SignalSettingsOf(options);
     RunEvery(options.everySeconds, [&] {
         try {
-            auto db = OpenSource(options);
             std::string error;
-            if (!WritePageFile(options.html, YieldHtml(BuildReportPage(*db, options, settings), Now()), &error))
+            if (!WritePageFile(options.html, YieldHtml(BuildPage(options, settings), Now()), &error))
                 Complain(error);
         } catch (const ReportError& error) {
             Complain(error.what());
