@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 
 #include "tests/support/TempDir.h"
 #include "tests/tools/ReportFixture.h"
+#include "tools/rurizuda-report/CsvExport.h"
 #include "tools/rurizuda-report/FailedItems.h"
 #include "tools/rurizuda-report/ItemDurations.h"
 #include "tools/rurizuda-report/ReportQueries.h"
+#include "tools/rurizuda-report/SignalFigures.h"
 #include "tools/rurizuda-report/SqliteReportDatabase.h"
 #include "tools/rurizuda-report/YieldFigures.h"
 
@@ -123,6 +126,112 @@ TEST(ReportFigures, UnreadableTimesAreCountedAndLeftOut)
     EXPECT_EQ(Pareto(f), (std::vector<std::pair<std::string, int>>{{kNoItemRecorded, 1}}));
     TempWorkDir empty;
     EXPECT_EQ(YieldOf({}).FinalYield(), 0.0);
+}
+
+// The keys the engine builds from DTIME sort like the times and read back
+// as them; the bounds made from a day compare with them as times would.
+TEST(ReportQueries, StoreKeysSortLikeTimesAndReadBack)
+{
+    TempWorkDir dir;
+    const char* const times[] = {
+        "Thu Dec 31 23:59:59 2026\n", "Fri Jan  1 00:00:00 2027\n", "Mon Feb  1 09:00:00 2027\n",
+        "Tue Feb  9 09:00:00 2027\n", "Wed Feb 10 09:00:00 2027\n", "Sat Oct  2 09:00:00 2027\n",
+    };
+    std::vector<FixtureRow> rows;
+    for (const char* dtime : times)
+        rows.push_back({true, dtime, dtime, {}});
+    rows.push_back({true, "Mon Dex  7 08:05:09 2026\n", "bad", {}});
+    WriteResultDb("PASS.mdb", rows);
+    std::vector<std::string> notes;
+    auto db = OpenResultFiles("PASS.mdb", "FAIL.mdb", "S1", &notes);
+    std::vector<std::pair<std::string, std::string>> keys;  // key, T
+    db->Query("SELECT " + StoreKeySql(*db) + ", T FROM " + TimedRowsSql(*db) + " ORDER BY ORD",
+              [&](const SqlRow& row) {
+                  keys.emplace_back(TextOf(row[0]), TextOf(row[1]));
+                  return true;
+              });
+    ASSERT_EQ(keys.size(), std::size(times) + 1);
+    EXPECT_EQ(keys.back(), std::make_pair(std::string(), std::string()));  // not a ctime text: NULL
+    for (size_t i = 0; i < std::size(times); ++i) {
+        const auto time = ParseWallTime(keys[i].second);
+        ASSERT_TRUE(time) << keys[i].second;
+        EXPECT_EQ(ParseStoreKey(keys[i].first), time) << keys[i].first;
+        EXPECT_EQ(StoreKeyOf(*time), keys[i].first);
+        if (i > 0) {
+            EXPECT_LT(keys[i - 1].first, keys[i].first);
+        }
+    }
+    EXPECT_EQ(ParseStoreHour("Mon Dec  7 08 2026\n"), ParseWallTime("2026-12-07 08:00:00"));
+    EXPECT_FALSE(ParseStoreHour("Mon Dec  7 08 2026 trailing\n"));
+    EXPECT_FALSE(ParseStoreHour("Mon Dec  7 8 2026"));
+    EXPECT_FALSE(ParseStoreKey("2026102 7 08:05:09"));  // no month starts at place 2
+}
+
+// Each figure keeps a row stored in the last second of the period and leaves
+// out one stored in the first second after it.
+TEST(ReportQueries, PeriodEndsAreTheDaysEdges)
+{
+    TempWorkDir dir;
+    WriteResultDbs(dir.Path(), {{true, "Sun Dec  6 23:59:59 2026\n", "before", {{"RSSI2G", "10"}}},
+                                {false, "Mon Dec  7 00:00:00 2026\n", "first", {{"RSSI2G", "20"}}},
+                                {true, "Mon Dec  7 23:59:59 2026\n", "last", {{"RSSI2G", "30"}}},
+                                {false, "Tue Dec  8 00:00:00 2026\n", "after", {{"RSSI2G", "40"}}}});
+    const auto day = ParseDate("2026-12-07");
+    auto db = OpenBoth(dir.Path());
+    const YieldFigures f = ComputeYield(*db, day, day);
+    EXPECT_EQ(f.rows, 2);
+    EXPECT_EQ(f.units, 2);
+    EXPECT_EQ(f.firstPassUnits, 1);
+    ASSERT_EQ(f.recentFails.size(), 1u);
+    EXPECT_EQ(f.recentFails[0].sn, "first");
+    const auto signals = ComputeSignals(*db, day, day, {});
+    EXPECT_EQ(signals[0].line.counts, (std::map<int, int>{{20, 1}, {30, 1}}));
+    std::ostringstream csv;
+    WriteCsv(csv, *db, day, day);
+    EXPECT_EQ(csv.str().find("before"), std::string::npos);
+    EXPECT_EQ(csv.str().find("after"), std::string::npos);
+    EXPECT_LT(csv.str().find("first"), csv.str().find("last"));
+}
+
+// A unit stored in both files at the same second passed first: the pass file
+// is read before the failure file, as the station stores them.
+TEST(ReportQueries, UnitsAcrossBothFilesTakeTheirFirstAndLastRow)
+{
+    TempWorkDir dir;
+    WriteResultDbs(dir.Path(), {{false, "Mon Dec  7 08:00:00 2026\n", "A", {{"LED", "FAIL"}}},
+                                {true, "Mon Dec  7 09:00:00 2026\n", "A", {}},
+                                {true, "Mon Dec  7 10:00:00 2026\n", "B", {}},
+                                {false, "Mon Dec  7 11:00:00 2026\n", "B", {{"LED", "FAIL"}}},
+                                {true, "Mon Dec  7 12:00:00 2026\n", "C", {}},
+                                {false, "Mon Dec  7 12:00:00 2026\n", "C", {{"LED", "FAIL"}}}});
+    const YieldFigures f = ComputeYield(*OpenBoth(dir.Path()), std::nullopt, std::nullopt);
+    EXPECT_EQ(f.units, 3);
+    EXPECT_EQ(f.firstPassUnits, 2);  // B, C
+    EXPECT_EQ(f.finalPassUnits, 1);  // A; B and C end failed
+    ASSERT_EQ(f.stations.size(), 1u);
+    EXPECT_EQ(f.stations[0].station, "S1");
+    EXPECT_EQ(f.stations[0].itemFailures[4], 3);  // LED
+}
+
+TEST(SignalFigures, ThresholdMedianAndDriftLimitAreInclusiveAsSpecified)
+{
+    TempWorkDir dir;
+    std::vector<FixtureRow> rows;
+    const char* const values[] = {"28", "29", "30", "30", "31", "n/a", ""};
+    for (const char* value : values)
+        rows.push_back({true, "Mon Dec  7 08:00:00 2026\n", "", {{"RSSI2G", value}}});
+    WriteResultDbs(dir.Path(), rows);
+    SignalSettings settings;
+    settings.thresholds[0] = 30;
+    settings.driftLimit = 0;
+    const auto signals = ComputeSignals(*OpenBoth(dir.Path()), std::nullopt, std::nullopt, settings);
+    const SignalHistogram& line = signals[0].line;
+    EXPECT_EQ(line.rows, 5);       // the text that is no number is left out
+    EXPECT_EQ(line.atOrBelow, 4);  // a value equal to the threshold does not pass
+    EXPECT_EQ(line.median, 30);
+    EXPECT_DOUBLE_EQ(line.ShareAtOrBelow(), 80.0);
+    EXPECT_TRUE(signals[0].drifting.empty());  // one station is the line: no drift even at limit 0
+    EXPECT_FALSE(signals[1].threshold);
 }
 
 TEST(ItemDurations, MedianAndNinetyFifthPercentilePerStation)

@@ -171,7 +171,7 @@ std::string SignalSectionsHtml(const std::vector<SignalFigures>& measured)
                                     PercentText(station.ShareAtOrBelow()) + " at or below";
             }
             html += "<div class=\"chart\"><div class=\"sub\">" + EscapeXml(station.station) + " &middot; " +
-                    std::to_string(station.rows) + " units, median " + std::to_string(*station.median) + "</div>" +
+                    std::to_string(station.rows) + " values, median " + std::to_string(*station.median) + "</div>" +
                     BarChartSvg(chart) + "</div>";
         }
         html += "</div>";
