@@ -80,6 +80,20 @@ TEST_F(ReportLine, FiguresPerStationComeFromTheDatabase)
     EXPECT_EQ(ByStation(two), (std::vector<Row>{{"S1", 4, 2, 1, 2}, {"S3", 2, 2, 1, 2}}));
 }
 
+// A collation that skips blanks would sort "Thu Dec 10" before "Mon Dec  7";
+// store times are compared byte by byte whatever the table's collation.
+TEST_F(ReportLine, StoreTimesOrderByTheirBytesWhateverTheCollation)
+{
+    server.Execute("CREATE COLLATION skip_blanks (provider = icu, locale = 'und-u-ka-shifted')");
+    server.Execute("ALTER TABLE sntable ALTER COLUMN dtime TYPE VARCHAR(40) COLLATE skip_blanks");
+    server.Execute("INSERT INTO sntable(verdict, station, dtime, sn) VALUES"
+                   " ('FAIL', 'S2', 'Mon Dec  7 10:00:00 2026' || chr(10), 'G'),"
+                   " ('PASS', 'S2', 'Thu Dec 10 07:00:00 2026' || chr(10), 'G')");
+    const YieldFigures f = ComputeYield(*OpenLineDatabase(server.Url(), {"S2"}), std::nullopt, std::nullopt);
+    using Row = std::tuple<std::string, int, int, int, int>;
+    EXPECT_EQ(ByStation(f), (std::vector<Row>{{"S2", 4, 3, 1, 2}}));  // G failed first, passed finally
+}
+
 TEST_F(ReportLine, SignalHistogramsNameTheDriftingStation)
 {
     SignalSettings settings;

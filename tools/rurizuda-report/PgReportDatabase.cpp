@@ -91,9 +91,12 @@ public:
 
     std::string RowsSelect() const override
     {
-        std::string select = "SELECT CASE WHEN VERDICT = 'PASS' THEN 1 ELSE 0 END AS PASSED, STATION, ID AS ORD";
+        // Texts compare byte by byte whatever the table's collation, so that
+        // store times sort as their bytes do and as in the station's files.
+        std::string select = "SELECT CASE WHEN VERDICT = 'PASS' THEN 1 ELSE 0 END AS PASSED, STATION COLLATE \"C\" "
+                             "AS STATION, ID AS ORD";
         for (const char* column : kColumnNames)
-            select += std::string(",") + column;
+            select += std::string(",") + column + " COLLATE \"C\" AS " + column;
         select += std::string(" FROM ") + kResultTable;
         if (!stationList_.empty())
             select += " WHERE STATION IN (" + stationList_ + ")";

@@ -36,7 +36,8 @@ public:
 
     // A SELECT over every stored row the report covers, with the columns
     // PASSED (1 or 0), STATION, ORD (store order within its table) and every
-    // column of the result table under its own name.
+    // column of the result table under its own name, texts compared byte by
+    // byte.
     virtual std::string RowsSelect() const = 0;
 
     // The engine's expression for the character with this code.

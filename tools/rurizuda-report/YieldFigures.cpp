@@ -107,9 +107,10 @@ void CountUnits(ReportDatabase& db, std::optional<WallSeconds> fromDay, std::opt
     const std::string hour = "substr(f, 1, " + std::to_string(kStoreKeyLength - 6) + ")";
     const std::string groups = "substr(f, " + station + "), " + hour + ", substr(f, " + flag + ", 1), substr(l, " +
                                flag + ", 1)";
-    std::string sql = "SELECT " + groups + ", COUNT(*) FROM (SELECT SN, MIN(K) AS f, MAX(K) AS l FROM (SELECT SN, " + StoreKeySql(db) +
-                      " || CASE WHEN PASSED = 1 THEN '0' ELSE '1' END || STATION AS K FROM (" + db.RowsSelect() +
-                      ") s WHERE SN <> ''" + db.FenceSql() + ") k WHERE K IS NOT NULL";
+    const std::string key = StoreKeySql(db) + " || CASE WHEN PASSED = 1 THEN '0' ELSE '1' END || STATION";
+    std::string sql = "SELECT " + groups + ", COUNT(*) FROM (SELECT SN, MIN(K) AS f, MAX(K) AS l FROM (SELECT SN, " +
+                      key + " AS K FROM (" + db.RowsSelect() + ") s WHERE SN <> ''" + db.FenceSql() +
+                      ") k WHERE K IS NOT NULL";
     if (toDay)
         sql += " AND K < " + SqlText(StoreKeyOf(*toDay + kSecondsPerDay));
     sql += " GROUP BY SN) u";
