@@ -5,6 +5,9 @@
 #include "records/PgResultStore.h"
 #include "tests/linewide/LineServer.h"
 #include "tests/support/ChildProcess.h"
+#include <sstream>
+
+#include "tools/rurizuda-report/CsvExport.h"
 #include "tools/rurizuda-report/PgReportDatabase.h"
 #include "tools/rurizuda-report/SignalFigures.h"
 #include "tools/rurizuda-report/YieldFigures.h"
@@ -92,6 +95,23 @@ TEST_F(ReportLine, StoreTimesOrderByTheirBytesWhateverTheCollation)
     const YieldFigures f = ComputeYield(*OpenLineDatabase(server.Url(), {"S2"}), std::nullopt, std::nullopt);
     using Row = std::tuple<std::string, int, int, int, int>;
     EXPECT_EQ(ByStation(f), (std::vector<Row>{{"S2", 4, 3, 1, 2}}));  // G failed first, passed finally
+}
+
+// More rows than one fetch from the server: the export reads them all, and a
+// reader that stops early gets no more.
+TEST_F(ReportLine, ExportStreamsPastOneFetch)
+{
+    constexpr int kMore = 10050;
+    server.Execute("INSERT INTO sntable(verdict, station, dtime, sn) SELECT 'PASS', 'S4', "
+                   "'Tue Dec  8 08:00:00 2026', 'N' || i FROM generate_series(1, " + std::to_string(kMore) + ") AS i");
+    auto db = OpenLineDatabase(server.Url(), {"S4"});
+    std::ostringstream csv;
+    WriteCsv(csv, *db, std::nullopt, std::nullopt);
+    const std::string text = csv.str();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), kMore + 1);
+    int read = 0;
+    db->Stream("SELECT SN FROM sntable", [&](const SqlRow&) { return ++read < 3; });
+    EXPECT_EQ(read, 3);
 }
 
 TEST_F(ReportLine, SignalHistogramsNameTheDriftingStation)

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "tests/support/TempDir.h"
@@ -12,6 +13,7 @@
 #include "tools/rurizuda-report/ReportQueries.h"
 #include "tools/rurizuda-report/SignalFigures.h"
 #include "tools/rurizuda-report/SqliteReportDatabase.h"
+#include "tools/rurizuda-report/StationSections.h"
 #include "tools/rurizuda-report/YieldFigures.h"
 
 namespace {
@@ -232,6 +234,35 @@ TEST(SignalFigures, ThresholdMedianAndDriftLimitAreInclusiveAsSpecified)
     EXPECT_DOUBLE_EQ(line.ShareAtOrBelow(), 80.0);
     EXPECT_TRUE(signals[0].drifting.empty());  // one station is the line: no drift even at limit 0
     EXPECT_FALSE(signals[1].threshold);
+}
+
+// Two stations; KEY TEST fails most at S2 by share though S1 has more failures.
+TEST(StationSections, MatrixMarksTheHighestSharesAndTablesEscapeNames)
+{
+    YieldFigures f;
+    StationFigures s1, s2;
+    s1.station = "S<1>";
+    s1.rows = 100;
+    s1.itemFailures.assign(std::size(kItemColumns) + 1, 0);
+    s2 = s1;
+    s2.station = "S2";
+    s2.rows = 10;
+    s1.itemFailures[2] = 4;   // KEY TEST 4%
+    s2.itemFailures[2] = 3;   // KEY TEST 30%
+    s1.itemFailures[4] = 20;  // LED 20%
+    s1.itemFailures[9] = 1;   // WIFI STATUS 1%
+    s2.itemFailures[9] = 1;   // WIFI STATUS 10%
+    f.stations = {s1, s2};
+    const std::string html = FailureMatrixHtml(f);
+    std::vector<std::string> worst;
+    static const std::regex cell(R"re(<td class="worst">([^<]*)</td>)re");
+    for (std::sregex_iterator it(html.begin(), html.end(), cell), end; it != end; ++it)
+        worst.push_back((*it)[1]);
+    EXPECT_EQ(worst, (std::vector<std::string>{"3 (30.0%)", "20 (20.0%)", "1 (10.0%)"}));
+    EXPECT_NE(html.find("<th>S&lt;1&gt;</th>"), std::string::npos);
+    EXPECT_EQ(html.find("SIM"), std::string::npos);  // items without failures have no row
+    EXPECT_NE(StationTableHtml(f).find("<td>S&lt;1&gt;</td>"), std::string::npos);
+    EXPECT_EQ(FailureMatrixHtml(YieldFigures{}), "<p class=\"empty\">No failures in this period.</p>");
 }
 
 TEST(ItemDurations, MedianAndNinetyFifthPercentilePerStation)

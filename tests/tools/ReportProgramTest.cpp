@@ -15,6 +15,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/tools/ReportFixture.h"
 #include "tools/rurizuda-report/ConnectionPassword.h"
+#include "tools/rurizuda-report/PageBuilder.h"
 #include "tools/rurizuda-report/ResultRows.h"
 
 namespace {
@@ -186,6 +187,41 @@ TEST(ReportProgram, BadInputEndsWithAReasonAndStatus)
     for (const auto& c : cases) {
         EXPECT_EQ(Report(c.args).status, c.status) << ::testing::PrintToString(c.args);
     }
+}
+
+TEST(ReportOptions, ValuesReachTheirFields)
+{
+    const ReportOptions o = ParseReportOptions({"watch", "--every", "30", "--html", "p.html", "--db", "postgresql://h/l",
+                                                "--station", "S1", "--station", "S2", "--threshold-3g", "-85",
+                                                "--drift", "3", "--journal", "a", "--journal", "b", "--profile",
+                                                "w.ini"});
+    ASSERT_EQ(o.error, "");
+    EXPECT_EQ(o.everySeconds, 30);
+    EXPECT_EQ(o.stations, (std::vector<std::string>{"S1", "S2"}));
+    EXPECT_FALSE(o.signalSettings.thresholds[0]);
+    EXPECT_EQ(o.signalSettings.thresholds[1], -85);
+    EXPECT_FALSE(o.signalSettings.thresholds[2]);
+    EXPECT_EQ(o.signalSettings.driftLimit, 3);
+    EXPECT_EQ(o.journalFolders, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(o.profile, "w.ini");
+    for (const char* number : {"3-", "--", "1e3", "", "1234567890"})
+        EXPECT_NE(ParseReportOptions({"yield", "--threshold-2g", number}).error, "") << number;
+}
+
+// Thresholds missing on the command line come from the profile's keys.
+TEST(ReportOptions, ProfileGivesTheThresholdsNotGiven)
+{
+    TempWorkDir dir;
+    {
+        std::ofstream("workstation.ini") << "[Station]\n2GRSSI=30\n3GRSSI=\n4GRSSI=20\n";
+        std::ofstream("bad.ini") << "[Station]\n2GRSSI=30dB\n";
+    }
+    const SignalSettings settings =
+        SignalSettingsOf(ParseReportOptions({"yield", "--threshold-4g", "25", "--profile", "workstation.ini"}));
+    EXPECT_EQ(settings.thresholds[0], 30);
+    EXPECT_FALSE(settings.thresholds[1]);
+    EXPECT_EQ(settings.thresholds[2], 25);
+    EXPECT_THROW(SignalSettingsOf(ParseReportOptions({"yield", "--profile", "bad.ini"})), ReportError);
 }
 
 TEST(ConnectionPassword, IsSeenInUrlsAndKeywordStrings)
