@@ -61,36 +61,46 @@ void CountRows(ReportDatabase& db, YieldFigures* figures, std::map<std::string, 
 {
     // Grouped by the hour as stored, read and held against the period here:
     // one cheap expression per row instead of the whole store time.
-    std::string sql = "SELECT STATION, " + StoreHourSql() + ", PASSED, COUNT(*), "
-                      "SUM(CASE WHEN SN IS NULL OR SN = '' THEN 1 ELSE 0 END)";
-    for (size_t i = 0; i < std::size(kItemColumns); ++i)
-        sql += ", SUM(" + ItemFailsSql(i) + ")";
-    sql += ", SUM(" + NoItemFailsSql() + ") FROM (" + db.RowsSelect() + ") s GROUP BY STATION, " + StoreHourSql() +
-           ", PASSED";
+    const std::string groups = "STATION, " + StoreHourSql();
     const auto inPeriod = [&](WallSeconds hour) {
         return (!figures->fromDay || hour >= *figures->fromDay) &&
                (!figures->toDay || hour < *figures->toDay + kSecondsPerDay);
     };
-    db.Query(sql, [&](const SqlRow& row) {
-        const int count = static_cast<int>(CountOf(row[3]));
+    db.Query("SELECT " + groups + ", PASSED, COUNT(*), SUM(CASE WHEN SN IS NULL OR SN = '' THEN 1 ELSE 0 END) FROM (" +
+                 db.RowsSelect() + ") s GROUP BY " + groups + ", PASSED",
+             [&](const SqlRow& row) {
+                 const int count = static_cast<int>(CountOf(row[3]));
+                 const auto hour = ParseStoreHour(TextOf(row[1]));
+                 if (!hour) {
+                     figures->unreadableTimes += count;
+                     return true;
+                 }
+                 if (!inPeriod(*hour))
+                     return true;
+                 span->first = std::min(span->first, *hour);
+                 span->second = std::max(span->second, *hour);
+                 const bool passed = CountOf(row[2]) == 1;
+                 const int withoutSn = static_cast<int>(CountOf(row[4]));
+                 StationFigures& station = StationOf(stations, TextOf(row[0]));
+                 station.rows += count;
+                 (passed ? station.passRows : station.failRows) += count;
+                 AddUnits(&station, withoutSn, passed, passed);
+                 AddToHour(hours, *hour, withoutSn, passed);
+                 return true;
+             });
+    // The failed items of the failed rows alone: the passed rows, most of
+    // them, are not sorted with a column per item.
+    std::string items = "SELECT " + groups;
+    for (size_t i = 0; i < std::size(kItemColumns); ++i)
+        items += ", SUM(" + ItemFailsSql(i) + ")";
+    items += ", SUM(" + NoItemFailsSql() + ") FROM (" + db.RowsSelect() + ") s WHERE PASSED = 0 GROUP BY " + groups;
+    db.Query(items, [&](const SqlRow& row) {
         const auto hour = ParseStoreHour(TextOf(row[1]));
-        if (!hour) {
-            figures->unreadableTimes += count;
+        if (!hour || !inPeriod(*hour))
             return true;
-        }
-        if (!inPeriod(*hour))
-            return true;
-        span->first = std::min(span->first, *hour);
-        span->second = std::max(span->second, *hour);
-        const bool passed = CountOf(row[2]) == 1;
-        const int withoutSn = static_cast<int>(CountOf(row[4]));
         StationFigures& station = StationOf(stations, TextOf(row[0]));
-        station.rows += count;
-        (passed ? station.passRows : station.failRows) += count;
-        AddUnits(&station, withoutSn, passed, passed);
-        AddToHour(hours, *hour, withoutSn, passed);
         for (size_t i = 0; i < station.itemFailures.size(); ++i)
-            station.itemFailures[i] += static_cast<int>(CountOf(row[5 + i]));
+            station.itemFailures[i] += static_cast<int>(CountOf(row[2 + i]));
         return true;
     });
 }
