@@ -177,6 +177,7 @@ TEST(ReportProgram, BadInputEndsWithAReasonAndStatus)
         {{"journal", "absent.jsonl"}, 1},
         {{"watch", "--html", "x.html"}, 2},
         {{"watch", "--every", "0", "--html", "x.html"}, 2},
+        {{"watch", "--every", "1", "--html", "x.html", "PASS.mdb", "junk.mdb"}, 1},
         {{"yield", "--every", "5"}, 2},
         {{"yield", "--station", "S1"}, 2},
         {{"yield", "--db", "postgresql://h/line", "PASS.mdb", "FAIL.mdb"}, 2},

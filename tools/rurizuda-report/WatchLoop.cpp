@@ -13,8 +13,12 @@ void RunEvery(int seconds, const std::function<void()>& once)
     sigemptyset(&stop);
     sigaddset(&stop, SIGINT);
     sigaddset(&stop, SIGTERM);
-    sigset_t previous;
-    pthread_sigmask(SIG_BLOCK, &stop, &previous);
+    // Held for the whole loop; given back however it ends.
+    struct HeldSignals {
+        explicit HeldSignals(const sigset_t& held) { pthread_sigmask(SIG_BLOCK, &held, &previous); }
+        ~HeldSignals() { pthread_sigmask(SIG_SETMASK, &previous, nullptr); }
+        sigset_t previous;
+    } held(stop);
     using Clock = std::chrono::steady_clock;
     auto next = Clock::now();
     for (;;) {
@@ -26,10 +30,8 @@ void RunEvery(int seconds, const std::function<void()>& once)
                 break;
             timespec wait {static_cast<time_t>(left.count() / 1'000'000'000), static_cast<long>(left.count() % 1'000'000'000)};
             const int signal = sigtimedwait(&stop, nullptr, &wait);
-            if (signal == SIGINT || signal == SIGTERM) {
-                pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+            if (signal == SIGINT || signal == SIGTERM)
                 return;
-            }
             if (signal < 0 && errno == EAGAIN)
                 break;
         }

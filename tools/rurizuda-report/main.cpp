@@ -91,19 +91,24 @@ int Yield(const ReportOptions& options)
     return kExitDone;
 }
 
-// Rewrites the page every period until Ctrl-C; a period whose source cannot
-// be read keeps the last page and says why.
+// Rewrites the page every period until Ctrl-C. A source or page that fails
+// the first time ends watch (a wrong command line); later, a period that
+// fails keeps the last page and says why.
 int Watch(const ReportOptions& options)
 {
     const SignalSettings settings = SignalSettingsOf(options);
+    bool first = true;
     RunEvery(options.everySeconds, [&] {
         try {
             std::string error;
             if (!WritePageFile(options.html, YieldHtml(BuildPage(options, settings), Now()), &error))
-                Complain(error);
+                throw ReportError(error);
         } catch (const ReportError& error) {
+            if (first)
+                throw;
             Complain(error.what());
         }
+        first = false;
     });
     return kExitDone;
 }
