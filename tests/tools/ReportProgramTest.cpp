@@ -82,6 +82,8 @@ TEST(ReportProgram, YieldPrintsTheFiguresAndWritesThePage)
     EXPECT_NE(run.out.find("Final yield: 66.7% (4 of 6)\n"), std::string::npos);
     EXPECT_NE(run.out.find("  2026-12-07 08:00  3 (passed first time 1, failed 2)\n"), std::string::npos);
     EXPECT_NE(run.out.find("  KEY TEST  3  (cumulative 50.0%)\n"), std::string::npos);
+    const std::string station = dir.Path().filename().string();  // the folder names the pair's station
+    EXPECT_NE(run.out.find("\n  " + station + "  6  50.0%  66.7%  10\n"), std::string::npos) << run.out;
     const std::string html = ReadFileText("report.html");
     EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
     EXPECT_FALSE(std::filesystem::exists("report.html.partial"));

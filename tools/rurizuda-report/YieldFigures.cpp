@@ -279,6 +279,11 @@ std::string YieldText(const YieldFigures& f)
             std::to_string(f.units) + ")\n";
     text += "Final yield: " + PercentText(f.FinalYield()) + " (" + std::to_string(f.finalPassUnits) + " of " +
             std::to_string(f.units) + ")\n";
+    text += "\nStations (units, first-pass yield, final yield, rows):\n";
+    for (const auto& s : f.stations) {
+        text += "  " + s.station + "  " + std::to_string(s.units) + "  " + PercentText(s.FirstPassYield()) + "  " +
+                PercentText(s.FinalYield()) + "  " + std::to_string(s.rows) + "\n";
+    }
     text += std::string("\nUnits first tested per ") + (f.perDay ? "day" : "hour") + ":\n";
     for (const auto& bucket : f.buckets) {
         text += "  " + BucketLabel(f, bucket) + "  " + std::to_string(bucket.passed + bucket.failed) +
