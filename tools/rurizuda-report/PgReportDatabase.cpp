@@ -89,14 +89,16 @@ public:
         });
     }
 
-    std::string RowsSelect() const override
+    std::string RowsSelect(const std::vector<std::string>& columns) const override
     {
         // Texts compare byte by byte whatever the table's collation, so that
         // store times sort as their bytes do and as in the station's files.
         std::string select = "SELECT CASE WHEN VERDICT = 'PASS' THEN 1 ELSE 0 END AS PASSED, STATION COLLATE \"C\" "
                              "AS STATION, ID AS ORD";
-        for (const char* column : kColumnNames)
-            select += std::string(",") + column + " COLLATE \"C\" AS " + column;
+        const std::vector<std::string> named =
+            columns.empty() ? std::vector<std::string>(std::begin(kColumnNames), std::end(kColumnNames)) : columns;
+        for (const auto& column : named)
+            select += "," + column + " COLLATE \"C\" AS " + column;
         select += std::string(" FROM ") + kResultTable;
         if (!stationList_.empty())
             select += " WHERE STATION IN (" + stationList_ + ")";

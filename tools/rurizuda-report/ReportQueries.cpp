@@ -2,6 +2,7 @@
 
 #include "tools/rurizuda-report/FailedItems.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
@@ -20,11 +21,8 @@ std::string Part(int from, int length)
 // The ctime text "Www Mmm dd hh:mm:ss yyyy", then only line ends or blanks.
 std::string CtimeShapeSql(const ReportDatabase& db)
 {
-    std::string sql = Part(1, 3) + " IN ('Sun','Mon','Tue','Wed','Thu','Fri','Sat')";
-    for (int blank : {4, 8, 11, 20})
-        sql += " AND " + Part(blank, 1) + " = ' '";
-    for (int colon : {14, 17})
-        sql += " AND " + Part(colon, 1) + " = ':'";
+    std::string sql = "DTIME LIKE '___ ___ __ __:__:__ ____%' AND " + Part(1, 3) +
+                      " IN ('Sun','Mon','Tue','Wed','Thu','Fri','Sat')";
     sql += " AND " + db.PositionSql(SqlText(kMonthNames), Part(5, 3)) + " % 3 = 1";
     return sql + " AND rtrim(DTIME, ' ' || " + db.CharSql('\n') + " || " + db.CharSql('\r') + ") = " + Part(1, 24);
 }
@@ -48,12 +46,15 @@ std::string TextColumn(size_t index)
 
 }  // namespace
 
-std::string TimedRowsSql(const ReportDatabase& db, const std::string& only)
+std::string TimedRowsSql(const ReportDatabase& db, const std::string& only, const std::vector<std::string>& columns)
 {
+    std::vector<std::string> read = columns;
+    if (!read.empty() && std::find(read.begin(), read.end(), "DTIME") == read.end())
+        read.push_back("DTIME");
     const std::string time = "CASE WHEN " + CtimeShapeSql(db) + " THEN " + Part(21, 4) + " || '-' || " + MonthSql(db) +
                              " || '-' || replace(" + Part(9, 2) + ", ' ', '0') || ' ' || " + Part(12, 8) + " END";
     return "(SELECT t.*, T || CASE WHEN PASSED = 1 THEN '0' ELSE '1' END || STATION AS K FROM (SELECT s.*, " + time +
-           " AS T FROM (" + db.RowsSelect() + ") s" + (only.empty() ? "" : " WHERE " + only) + db.FenceSql() + ") t" + db.FenceSql() + ") timed";
+           " AS T FROM (" + db.RowsSelect(read) + ") s" + (only.empty() ? "" : " WHERE " + only) + db.FenceSql() + ") t" + db.FenceSql() + ") timed";
 }
 
 std::string StoreKeySql(const ReportDatabase& db)

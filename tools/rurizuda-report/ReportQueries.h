@@ -14,7 +14,9 @@
 // station: a unit's rows in the order they were stored.
 // `only`, when given, keeps just the rows it holds true for before any
 // time is read (a condition on the source's columns).
-std::string TimedRowsSql(const ReportDatabase& db, const std::string& only = "");
+// `columns` as for RowsSelect; DTIME is always read.
+std::string TimedRowsSql(const ReportDatabase& db, const std::string& only = "",
+                         const std::vector<std::string>& columns = {});
 
 // The store time as a key that sorts like the time, cheaper to build than T:
 // "YYYY" + the month's place in a list of names + "dd hh:mm:ss" as stored;

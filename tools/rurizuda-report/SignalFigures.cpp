@@ -50,7 +50,9 @@ std::vector<SignalFigures> ComputeSignals(ReportDatabase& db, std::optional<Wall
     std::vector<SignalFigures> measured(std::size(kTechnologies));
     std::vector<std::map<std::string, SignalHistogram>> stations(std::size(kTechnologies));
     std::string columns;
+    std::vector<std::string> read;
     for (size_t t = 0; t < std::size(kTechnologies); ++t) {
+        read.emplace_back(kTechnologies[t].column);
         measured[t].column = kTechnologies[t].column;
         measured[t].name = kTechnologies[t].name;
         measured[t].threshold = settings.thresholds[t];
@@ -60,8 +62,8 @@ std::vector<SignalFigures> ComputeSignals(ReportDatabase& db, std::optional<Wall
     // period asks for it.
     const bool period = fromDay || toDay;
     const std::string sql = "SELECT STATION" + columns + ", COUNT(*) FROM " +
-                            (period ? TimedRowsSql(db) + " WHERE " + InPeriodSql(fromDay, toDay)
-                                    : "(" + db.RowsSelect() + ") s") +
+                            (period ? TimedRowsSql(db, "", read) + " WHERE " + InPeriodSql(fromDay, toDay)
+                                    : "(" + db.RowsSelect(read) + ") s") +
                             " GROUP BY STATION" + columns;
     db.Query(sql, [&](const SqlRow& row) {
         const int rows = static_cast<int>(CountOf(row[1 + std::size(kTechnologies)]));

@@ -31,11 +31,17 @@ std::string ReadOnlyUri(const std::string& path)
     return uri + "?mode=ro";
 }
 
-std::string ColumnList()
+// The columns named, or every column of the table when none is.
+std::vector<std::string> Named(const std::vector<std::string>& columns)
+{
+    return columns.empty() ? std::vector<std::string>(kResultColumns.begin(), kResultColumns.end()) : columns;
+}
+
+std::string ColumnList(const std::vector<std::string>& columns)
 {
     std::string list;
-    for (auto column : kResultColumns)
-        list += "," + std::string(column);
+    for (const auto& column : Named(columns))
+        list += "," + column;
     return list;
 }
 
@@ -55,9 +61,8 @@ public:
     {
         const std::string attach = "ATTACH " + SqlText(ReadOnlyUri(path)) + " AS " + schema;
         Run(attach, path);
-        Run("SELECT 1" + ColumnList() + " FROM " + schema + ".SNTable LIMIT 0", path);
-        selects_.push_back(std::string("SELECT ") + (passed ? "1" : "0") + " AS PASSED, " + SqlText(station_) +
-                           " AS STATION, rowid AS ORD" + ColumnList() + " FROM " + schema + ".SNTable");
+        Run("SELECT 1" + ColumnList({}) + " FROM " + schema + ".SNTable LIMIT 0", path);
+        files_.push_back({schema, passed});
     }
 
     void Query(const std::string& sql, const SqlRowHandler& handler) override
@@ -86,17 +91,20 @@ public:
             throw ReportError(std::string("the result files cannot be read: ") + sqlite3_errmsg(db_));
     }
 
-    std::string RowsSelect() const override
+    std::string RowsSelect(const std::vector<std::string>& columns) const override
     {
-        if (selects_.empty()) {  // neither file exists: a relation without rows
+        if (files_.empty()) {  // neither file exists: a relation without rows
             std::string nulls;
-            for (auto column : kResultColumns)
-                nulls += ", NULL AS " + std::string(column);
+            for (const auto& column : Named(columns))
+                nulls += ", NULL AS " + column;
             return "SELECT 1 AS PASSED, '' AS STATION, 0 AS ORD" + nulls + " WHERE 0";
         }
         std::string all;
-        for (const auto& select : selects_)
-            all += (all.empty() ? "" : " UNION ALL ") + select;
+        for (const auto& [schema, passed] : files_) {
+            all += std::string(all.empty() ? "" : " UNION ALL ") + "SELECT " + (passed ? "1" : "0") + " AS PASSED, " +
+                   SqlText(station_) + " AS STATION, rowid AS ORD" + ColumnList(columns) + " FROM " + schema +
+                   ".SNTable";
+        }
         return all;
     }
 
@@ -121,7 +129,7 @@ private:
 
     std::string station_;
     sqlite3* db_ = nullptr;
-    std::vector<std::string> selects_;
+    std::vector<std::pair<std::string, bool>> files_;  // schema, passed
 };
 
 }  // namespace

@@ -67,7 +67,7 @@ void CountRows(ReportDatabase& db, YieldFigures* figures, std::map<std::string, 
                (!figures->toDay || hour < *figures->toDay + kSecondsPerDay);
     };
     db.Query("SELECT " + groups + ", PASSED, COUNT(*), SUM(CASE WHEN SN IS NULL OR SN = '' THEN 1 ELSE 0 END) FROM (" +
-                 db.RowsSelect() + ") s GROUP BY " + groups + ", PASSED",
+                 db.RowsSelect({"SN", "DTIME"}) + ") s GROUP BY " + groups + ", PASSED",
              [&](const SqlRow& row) {
                  const int count = static_cast<int>(CountOf(row[3]));
                  const auto hour = ParseStoreHour(TextOf(row[1]));
@@ -93,7 +93,7 @@ void CountRows(ReportDatabase& db, YieldFigures* figures, std::map<std::string, 
     std::string items = "SELECT " + groups;
     for (size_t i = 0; i < std::size(kItemColumns); ++i)
         items += ", SUM(" + ItemFailsSql(i) + ")";
-    items += ", SUM(" + NoItemFailsSql() + ") FROM (" + db.RowsSelect() + ") s WHERE PASSED = 0 GROUP BY " + groups;
+    items += ", SUM(" + NoItemFailsSql() + ") FROM (" + db.RowsSelect({}) + ") s WHERE PASSED = 0 GROUP BY " + groups;
     db.Query(items, [&](const SqlRow& row) {
         const auto hour = ParseStoreHour(TextOf(row[1]));
         if (!hour || !inPeriod(*hour))
@@ -119,7 +119,7 @@ void CountUnits(ReportDatabase& db, std::optional<WallSeconds> fromDay, std::opt
                                flag + ", 1)";
     const std::string key = StoreKeySql(db) + " || CASE WHEN PASSED = 1 THEN '0' ELSE '1' END || STATION";
     std::string sql = "SELECT " + groups + ", COUNT(*) FROM (SELECT SN, MIN(K) AS f, MAX(K) AS l FROM (SELECT SN, " +
-                      key + " AS K FROM (" + db.RowsSelect() + ") s WHERE SN <> ''" + db.FenceSql() +
+                      key + " AS K FROM (" + db.RowsSelect({"SN", "DTIME"}) + ") s WHERE SN <> ''" + db.FenceSql() +
                       ") k WHERE K IS NOT NULL";
     if (toDay)
         sql += " AND K < " + SqlText(StoreKeyOf(*toDay + kSecondsPerDay));
