@@ -146,7 +146,8 @@ std::string BarChartSvg(const BarChart& chart)
         svg += "<line class=\"threshold\" x1=\"" + Number(x) + "\" x2=\"" + Number(x) + "\" y1=\"" +
                std::to_string(kTopMargin) + "\" y2=\"" + Number(baseline) + "\" stroke=\"" + kMarkerColour +
                "\" stroke-width=\"2\" stroke-dasharray=\"6 3\"/>";
-        svg += Text(x + 4, kTopMargin + 10, "start", chart.markerLabel, std::string(" fill=\"") + kMarkerColour + "\"");
+        // Its label under the category labels, clear of the bar totals.
+        svg += Text(x + 4, height - 6, "start", chart.markerLabel, std::string(" fill=\"") + kMarkerColour + "\"");
     }
     svg += "</svg>";
     return svg;
