@@ -152,6 +152,40 @@ TEST(ReportProgram, WatchRewritesWholePagesUntilInterrupted)
     EXPECT_FALSE(std::filesystem::exists("page.html.partial"));
 }
 
+// Once watch has made a page, a source that turns unreadable leaves that page
+// in place; watch says why and goes on.
+TEST(ReportProgram, WatchKeepsTheLastPageWhenTheSourceFails)
+{
+    TempWorkDir dir;
+    WriteResultDbs(dir.Path(), LineDayRows());
+    const std::string command = std::string(RURIZUDA_REPORT_PROGRAM) +
+                                " watch --every 1 --html page.html 2>watch.err & sleep 0.7;"
+                                " mv PASS.mdb good.mdb; echo 'not a database, long enough to be read' > PASS.mdb;"
+                                " sleep 1.5; kill -INT $!; wait $!";
+    const ProgramRun run = RunProgram({"/bin/sh", "-c", command});
+    EXPECT_EQ(run.status, 0);
+    const std::string page = ReadFileText("page.html");
+    EXPECT_NE(page.find("first-pass yield (3 of 7)"), std::string::npos) << page.substr(0, 2000);
+    EXPECT_NE(ReadFileText("watch.err").find("PASS.mdb: not a readable result database"), std::string::npos);
+}
+
+TEST(ReportProgram, JournalDurationsReachThePage)
+{
+    TempWorkDir dir;
+    WriteResultDbs(dir.Path(), LineDayRows());
+    UnitJournalEntry entry;
+    entry.station = "S<9>";
+    entry.recorded = JournalClock::now();
+    entry.items = {{"READ IMEI", "PASS", {}, "", 420}};
+    std::string error;
+    ASSERT_TRUE(AppendUnitJournal(dir.Path(), entry, &error)) << error;
+    ASSERT_EQ(Report({"yield", "--journal", dir.Path().string(), "--html", "page.html"}).status, 0);
+    const std::string page = ReadFileText("page.html");
+    EXPECT_NE(page.find("<td>S&lt;9&gt;</td><td>READ IMEI</td><td>1</td><td>420</td><td>420</td>"), std::string::npos);
+    ASSERT_EQ(Report({"yield", "--html", "plain.html"}).status, 0);
+    EXPECT_EQ(ReadFileText("plain.html").find("Item durations"), std::string::npos);
+}
+
 TEST(ReportProgram, BadInputEndsWithAReasonAndStatus)
 {
     TempWorkDir dir;
