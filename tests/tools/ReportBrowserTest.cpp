@@ -15,6 +15,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/tools/ReportFixture.h"
 #include "tools/rurizuda-report/HtmlReport.h"
+#include "tools/rurizuda-report/StationSections.h"
 
 namespace {
 
@@ -114,7 +115,7 @@ TEST_F(ReportBrowserTest, ThePageRendersBothChartsWithTheirBarsAndNoScriptError)
     std::filesystem::remove(screenshot);
     const PageLoad load = LoadPage(dir_.Path() / "report.html", screenshot);
     EXPECT_EQ(ConsoleLines(load.log), std::vector<std::string>{});
-    EXPECT_EQ(BarsOfChart(load.dom, kUnitsChartId), 6);   // three hours, each with passed and failed rows
+    EXPECT_EQ(BarsOfChart(load.dom, kUnitsChartId), 5);   // new units: 08:00 both, 09:00 passed only, 10:00 both
     EXPECT_EQ(BarsOfChart(load.dom, kParetoChartId), 4);  // four failed items
 
     QImage image;
@@ -123,6 +124,38 @@ TEST_F(ReportBrowserTest, ThePageRendersBothChartsWithTheirBarsAndNoScriptError)
     EXPECT_GT(PixelsOf(image, reportcolour::kPass), kMinBarPixels);
     EXPECT_GT(PixelsOf(image, reportcolour::kFail), kMinBarPixels);
     EXPECT_GT(PixelsOf(image, reportcolour::kPareto), kMinBarPixels);
+}
+
+int Count(const std::string& text, const std::string& part)
+{
+    int found = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++found;
+    return found;
+}
+
+TEST_F(ReportBrowserTest, StationSectionsShowTheirBarsTheThresholdAndMarkupAsText)
+{
+    const std::string station = "st<b>&1";  // the folder names the station
+    std::filesystem::create_directory(station);
+    auto rows = LineDayRows();
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i].columns["RSSI2G"] = std::to_string(28 + static_cast<int>(i % 5));
+    rows.push_back({false, "Mon Dec  7 10:30:00 2026\n", "<script>x</script>", {{"KAVOKEY", "FAIL"}}});
+    WriteResultDbs(station, rows);
+    const ProgramRun report = RunProgram({RURIZUDA_REPORT_PROGRAM, "yield", "--from", "2026-12-07", "--to", "2026-12-07",
+                                          "--threshold-2g", "30", "--html", "report.html", station + "/PASS.mdb",
+                                          station + "/FAIL.mdb"});
+    ASSERT_EQ(report.status, 0);
+    const PageLoad load = LoadPage(dir_.Path() / "report.html", {});
+    EXPECT_EQ(ConsoleLines(load.log), std::vector<std::string>{});
+    EXPECT_EQ(BarsOfChart(load.dom, kStationsChartId), 2);  // one station: passed and failed first time
+    EXPECT_EQ(BarsOfChart(load.dom, "signal-RSSI2G-0"), 5);  // values 28..32
+    EXPECT_EQ(Count(load.dom, "<line class=\"threshold\""), 1);
+    EXPECT_EQ(Count(load.dom, "<script"), 0);
+    EXPECT_GT(Count(load.dom, "&lt;script&gt;x&lt;/script&gt;"), 0);
+    EXPECT_GT(Count(load.dom, "st&lt;b&gt;&amp;1"), 0);
+    EXPECT_EQ(Count(load.dom, "class=\"worst\""), 3);
 }
 
 // The checks above would see a broken page: a script error is logged and a

@@ -22,6 +22,26 @@ std::vector<Bar> Bars(const std::string& svg)
     return bars;
 }
 
+// The threshold line stands at the right edge of the threshold's own bar:
+// values at or below it lie to its left.
+TEST(SvgBarChart, ThresholdLineStandsAfterItsCategory)
+{
+    BarChart chart;
+    chart.categories = {"28", "29", "30", "31"};
+    chart.series = {{"values", "#1565c0", {1, 2, 3, 4}}};
+    EXPECT_EQ(BarChartSvg(chart).find("class=\"threshold\""), std::string::npos);
+    chart.marker = 3.0;
+    chart.markerLabel = "threshold <30>";
+    const std::string svg = BarChartSvg(chart);
+    static const std::regex line(R"re(<line class="threshold" x1="([0-9.]+)" x2="([0-9.]+)")re");
+    std::smatch found;
+    ASSERT_TRUE(std::regex_search(svg, found, line)) << svg;
+    const double slot = barchart::kMinPlotWidth / 4.0;
+    EXPECT_NEAR(std::stod(found[1]), barchart::kLeftMargin + 3 * slot, 0.1);
+    EXPECT_EQ(found[1], found[2]);
+    EXPECT_NE(svg.find("threshold &lt;30&gt;"), std::string::npos);
+}
+
 TEST(SvgBarChart, CountAxisEndsOnAOneTwoFiveStep)
 {
     struct Case {

@@ -1,5 +1,7 @@
 #include "tools/rurizuda-report/CsvExport.h"
 
+#include "tools/rurizuda-report/ReportQueries.h"
+
 namespace {
 
 constexpr const char* kRecordEnd = "\r\n";
@@ -29,15 +31,28 @@ std::string CsvField(const std::string& value)
     return quoted + "\"";
 }
 
-void WriteCsv(std::ostream& out, const std::vector<ResultRow>& rows)
+void WriteCsv(std::ostream& out, ReportDatabase& db, std::optional<WallSeconds> fromDay,
+              std::optional<WallSeconds> toDay)
 {
     std::vector<std::string> fields = {"RESULT", "TIME"};
-    for (auto column : kResultColumns)
+    std::string sql = "SELECT PASSED, T";
+    for (auto column : kResultColumns) {
         fields.emplace_back(column);
-    WriteRecord(out, fields);
-    for (const auto& row : rows) {
-        fields = {row.passed ? "PASS" : "FAIL", row.time ? WallTimeText(*row.time) : ""};
-        fields.insert(fields.end(), row.columns.begin(), row.columns.end());
-        WriteRecord(out, fields);
+        sql += "," + std::string(column);
     }
+    if (db.LineWide()) {
+        fields.emplace_back("STATION");
+        sql += ",STATION";
+    }
+    WriteRecord(out, fields);
+    const std::string where = fromDay || toDay ? InPeriodSql(fromDay, toDay) : "1 = 1";
+    sql += " FROM " + TimedRowsSql(db) + " WHERE " + where + " ORDER BY T IS NULL, T, PASSED DESC, ORD";
+    db.Stream(sql, [&](const SqlRow& row) {
+        fields.clear();
+        fields.push_back(CountOf(row[0]) == 1 ? "PASS" : "FAIL");
+        for (size_t i = 1; i < row.size(); ++i)
+            fields.push_back(TextOf(row[i]));
+        WriteRecord(out, fields);
+        return static_cast<bool>(out);
+    });
 }

@@ -1,6 +1,6 @@
 #include "tools/rurizuda-report/FailedItems.h"
 
-std::vector<std::string> FailedItems(const ResultRow& row)
+std::vector<std::string> FailedItems(const ReportRow& row)
 {
     std::vector<std::string> failed;
     for (const auto& item : kItemColumns) {

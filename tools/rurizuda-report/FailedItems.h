@@ -33,4 +33,4 @@ inline constexpr ItemColumn kItemColumns[] = {
 };
 
 // The items that failed in a row, in the order of kItemColumns.
-std::vector<std::string> FailedItems(const ResultRow& row);
+std::vector<std::string> FailedItems(const ReportRow& row);

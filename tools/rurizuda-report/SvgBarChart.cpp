@@ -11,6 +11,7 @@ constexpr int kNiceFactors[] = {1, 2, 5};
 constexpr int kLabelFontPx = 11;
 constexpr int kLabelSlantDegrees = -40;
 constexpr const char* kAxisColour = "#90a4ae";
+constexpr const char* kMarkerColour = "#6a1b9a";
 
 std::string Number(double value)
 {
@@ -139,6 +140,14 @@ std::string BarChartSvg(const BarChart& chart)
                "\" stroke-width=\"2\" points=\"" + points + "\"/>";
         for (int percent = 0; percent <= 100; percent += 100 / kTicks)
             svg += Text(kLeftMargin + plotWidth + 6, yOfPercent(percent) + 4, "start", std::to_string(percent) + "%");
+    }
+    if (chart.marker) {
+        const double x = kLeftMargin + *chart.marker * slot;
+        svg += "<line class=\"threshold\" x1=\"" + Number(x) + "\" x2=\"" + Number(x) + "\" y1=\"" +
+               std::to_string(kTopMargin) + "\" y2=\"" + Number(baseline) + "\" stroke=\"" + kMarkerColour +
+               "\" stroke-width=\"2\" stroke-dasharray=\"6 3\"/>";
+        // Its label under the category labels, clear of the bar totals.
+        svg += Text(x + 4, height - 6, "start", chart.markerLabel, std::string(" fill=\"") + kMarkerColour + "\"");
     }
     svg += "</svg>";
     return svg;

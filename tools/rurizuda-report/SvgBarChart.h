@@ -23,6 +23,11 @@ struct BarChart {
     // cumulative share), one point per category; empty: no line.
     std::vector<double> linePercent;
     std::string lineColour = "#37474f";
+    // A vertical <line class="threshold"> across the plot at this position on
+    // the category axis (0: left edge of the first slot, 1: its right edge);
+    // none: no line. markerLabel is written beside it.
+    std::optional<double> marker;
+    std::string markerLabel;
 };
 
 // Geometry shared by the drawing and its tests.

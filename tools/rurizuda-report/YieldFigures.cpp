@@ -2,67 +2,196 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <future>
 #include <map>
+#include <limits>
 #include <set>
 
 #include "tools/rurizuda-report/FailedItems.h"
+#include "tools/rurizuda-report/ReportQueries.h"
 
 namespace {
 
 constexpr WallSeconds kSecondsPerHour = 3600;
 constexpr WallSeconds kSecondsPerDay = 24 * kSecondsPerHour;
 
-struct UnitHistory {
-    WallSeconds firstTime = 0;
-    bool firstPassed = false;
-    bool lastPassed = false;
-};
+// Units of one hour (day) by the verdict of their first row.
+using UnitsByHour = std::map<WallSeconds, TimeBucket>;
 
-// Rows without SN cannot be told apart: each is a unit of its own.
-std::string UnitKey(const ResultRow& row, size_t index)
+StationFigures& StationOf(std::map<std::string, StationFigures>* stations, const std::string& name)
 {
-    return row.Sn().empty() ? "\x01#" + std::to_string(index) : "=" + row.Sn();
+    auto [entry, isNew] = stations->try_emplace(name);
+    if (isNew) {
+        entry->second.station = name;
+        entry->second.itemFailures.assign(std::size(kItemColumns) + 1, 0);
+    }
+    return entry->second;
 }
 
-std::vector<std::string> FailedItemsOrNone(const ResultRow& row)
+void AddUnits(UnitCounts* counts, int units, bool firstPassed, bool lastPassed)
 {
-    auto items = FailedItems(row);
-    if (items.empty())
-        items.push_back(kNoItemRecorded);
-    return items;
+    counts->units += units;
+    counts->firstPassUnits += firstPassed ? units : 0;
+    counts->finalPassUnits += lastPassed ? units : 0;
 }
 
-std::vector<TimeBucket> Buckets(const std::vector<const ResultRow*>& rows, WallSeconds size)
+void AddCounts(UnitCounts* into, const UnitCounts& counts)
+{
+    into->rows += counts.rows;
+    into->passRows += counts.passRows;
+    into->failRows += counts.failRows;
+    into->units += counts.units;
+    into->firstPassUnits += counts.firstPassUnits;
+    into->finalPassUnits += counts.finalPassUnits;
+}
+
+void AddToHour(UnitsByHour* hours, WallSeconds hour, int units, bool firstPassed)
+{
+    if (units == 0)
+        return;
+    TimeBucket& bucket = (*hours)[hour];
+    bucket.start = hour;
+    (firstPassed ? bucket.passed : bucket.failed) += units;
+}
+
+// Rows per station, hour and verdict: row counts, failed items, and the rows
+// without SN, each a unit of its own.
+void CountRows(ReportDatabase& db, YieldFigures* figures, std::map<std::string, StationFigures>* stations,
+               UnitsByHour* hours, std::pair<WallSeconds, WallSeconds>* span)
+{
+    // Grouped by the hour as stored, read and held against the period here:
+    // one cheap expression per row instead of the whole store time.
+    const std::string groups = "STATION, " + StoreHourSql();
+    const auto inPeriod = [&](WallSeconds hour) {
+        return (!figures->fromDay || hour >= *figures->fromDay) &&
+               (!figures->toDay || hour < *figures->toDay + kSecondsPerDay);
+    };
+    db.Query("SELECT " + groups + ", PASSED, COUNT(*), SUM(CASE WHEN SN IS NULL OR SN = '' THEN 1 ELSE 0 END) FROM (" +
+                 db.RowsSelect({"SN", "DTIME"}) + ") s GROUP BY " + groups + ", PASSED",
+             [&](const SqlRow& row) {
+                 const int count = static_cast<int>(CountOf(row[3]));
+                 const auto hour = ParseStoreHour(TextOf(row[1]));
+                 if (!hour) {
+                     figures->unreadableTimes += count;
+                     return true;
+                 }
+                 if (!inPeriod(*hour))
+                     return true;
+                 span->first = std::min(span->first, *hour);
+                 span->second = std::max(span->second, *hour);
+                 const bool passed = CountOf(row[2]) == 1;
+                 const int withoutSn = static_cast<int>(CountOf(row[4]));
+                 StationFigures& station = StationOf(stations, TextOf(row[0]));
+                 station.rows += count;
+                 (passed ? station.passRows : station.failRows) += count;
+                 AddUnits(&station, withoutSn, passed, passed);
+                 AddToHour(hours, *hour, withoutSn, passed);
+                 return true;
+             });
+    // The failed items of the failed rows alone: the passed rows, most of
+    // them, are not sorted with a column per item.
+    std::string items = "SELECT " + groups;
+    for (size_t i = 0; i < std::size(kItemColumns); ++i)
+        items += ", SUM(" + ItemFailsSql(i) + ")";
+    items += ", SUM(" + NoItemFailsSql() + ") FROM (" + db.RowsSelect({}) + ") s WHERE PASSED = 0 GROUP BY " + groups;
+    db.Query(items, [&](const SqlRow& row) {
+        const auto hour = ParseStoreHour(TextOf(row[1]));
+        if (!hour || !inPeriod(*hour))
+            return true;
+        StationFigures& station = StationOf(stations, TextOf(row[0]));
+        for (size_t i = 0; i < station.itemFailures.size(); ++i)
+            station.itemFailures[i] += static_cast<int>(CountOf(row[2 + i]));
+        return true;
+    });
+}
+
+// Units with SN: the first and the last row of each up to the period's end,
+// counted at the station of the first when that lies in the period.
+void CountUnits(ReportDatabase& db, std::optional<WallSeconds> fromDay, std::optional<WallSeconds> toDay,
+                std::map<std::string, StationFigures>* stations, UnitsByHour* hours)
+{
+    // K: the store key, then 0 for a pass or 1 for a failure, then the station.
+    const std::string flag = std::to_string(kStoreKeyLength + 1);
+    const std::string station = std::to_string(kStoreKeyLength + 2);
+    // Grouped by the first row's hour: the key up to its hour.
+    const std::string hour = "substr(f, 1, " + std::to_string(kStoreKeyLength - 6) + ")";
+    const std::string groups = "substr(f, " + station + "), " + hour + ", substr(f, " + flag + ", 1), substr(l, " +
+                               flag + ", 1)";
+    const std::string key = StoreKeySql(db) + " || CASE WHEN PASSED = 1 THEN '0' ELSE '1' END || STATION";
+    std::string sql = "SELECT " + groups + ", COUNT(*) FROM (SELECT SN, MIN(K) AS f, MAX(K) AS l FROM (SELECT SN, " +
+                      key + " AS K FROM (" + db.RowsSelect({"SN", "DTIME"}) + ") s WHERE SN <> ''" + db.FenceSql() +
+                      ") k WHERE K IS NOT NULL";
+    if (toDay)
+        sql += " AND K < " + SqlText(StoreKeyOf(*toDay + kSecondsPerDay));
+    sql += " GROUP BY SN) u";
+    if (fromDay)
+        sql += " WHERE f >= " + SqlText(StoreKeyOf(*fromDay));
+    sql += " GROUP BY " + groups;
+    db.Query(sql, [&](const SqlRow& row) {
+        const auto start = ParseStoreKey(TextOf(row[1]) + ":00:00");
+        if (!start)
+            return true;
+        const int units = static_cast<int>(CountOf(row[4]));
+        const bool firstPassed = TextOf(row[2]) == "0";
+        AddUnits(&StationOf(stations, TextOf(row[0])), units, firstPassed, TextOf(row[3]) == "0");
+        AddToHour(hours, *start, units, firstPassed);
+        return true;
+    });
+}
+
+// The latest failed rows, one per unit.
+std::vector<FailedUnit> RecentFails(ReportDatabase& db, const YieldFigures& figures)
+{
+    std::string sql = "SELECT T, STATION";
+    for (auto column : kResultColumns)
+        sql += "," + std::string(column);
+    sql += " FROM " + TimedRowsSql(db, "PASSED = 0") + " WHERE " + InPeriodSql(figures.fromDay, figures.toDay) +
+           " ORDER BY T DESC, ORD DESC";
+    std::vector<FailedUnit> units;
+    std::set<std::string> seen;
+    db.Stream(sql, [&](const SqlRow& fields) {
+        ReportRow row;
+        for (size_t i = 0; i < kResultColumns.size(); ++i)
+            row.columns[i] = TextOf(fields[2 + i]);
+        if (!row.Sn().empty() && !seen.insert(row.Sn()).second)
+            return true;
+        auto items = FailedItems(row);
+        if (items.empty())
+            items.push_back(kNoItemRecorded);
+        units.push_back({ParseWallTime(TextOf(fields[0])).value_or(0), row.Sn(), row.Column(ColumnIndex("IMEI")),
+                         TextOf(fields[1]), row.Column(ColumnIndex("ISREPAIR")) == "YES", std::move(items)});
+        return units.size() < kRecentFailedUnits;
+    });
+    return units;
+}
+
+std::vector<TimeBucket> Buckets(const UnitsByHour& hours, bool perDay)
 {
     std::vector<TimeBucket> buckets;
-    if (rows.empty())
+    if (hours.empty())
         return buckets;
-    const WallSeconds first = *rows.front()->time / size * size;
-    const WallSeconds last = *rows.back()->time / size * size;
+    const WallSeconds size = perDay ? kSecondsPerDay : kSecondsPerHour;
+    const WallSeconds first = hours.begin()->first / size * size;
+    const WallSeconds last = hours.rbegin()->first / size * size;
     for (WallSeconds start = first; start <= last; start += size)
         buckets.push_back({start, 0, 0});
-    for (const auto* row : rows) {
-        auto& bucket = buckets[static_cast<size_t>((*row->time / size * size - first) / size)];
-        ++(row->passed ? bucket.passed : bucket.failed);
+    for (const auto& [hour, units] : hours) {
+        auto& bucket = buckets[static_cast<size_t>((hour / size * size - first) / size)];
+        bucket.passed += units.passed;
+        bucket.failed += units.failed;
     }
     return buckets;
 }
 
-std::vector<ItemFailures> Pareto(const std::vector<const ResultRow*>& rows)
+std::vector<ItemFailures> Pareto(const std::vector<StationFigures>& stations)
 {
     std::vector<ItemFailures> counts;
     for (const auto& column : kItemColumns)
         counts.push_back({column.item, 0});
     counts.push_back({kNoItemRecorded, 0});
-    for (const auto* row : rows) {
-        if (row->passed)
-            continue;
-        for (const auto& item : FailedItemsOrNone(*row)) {
-            for (auto& count : counts) {
-                if (count.item == item)
-                    ++count.failures;
-            }
-        }
+    for (const auto& station : stations) {
+        for (size_t i = 0; i < counts.size(); ++i)
+            counts[i].failures += station.itemFailures[i];
     }
     std::erase_if(counts, [](const ItemFailures& c) { return c.failures == 0; });
     std::stable_sort(counts.begin(), counts.end(),
@@ -70,73 +199,56 @@ std::vector<ItemFailures> Pareto(const std::vector<const ResultRow*>& rows)
     return counts;
 }
 
-std::string Percent(double value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%.1f%%", value);
-    return text;
-}
-
 }  // namespace
 
-YieldFigures ComputeYield(const std::vector<ResultRow>& rows, std::optional<WallSeconds> fromDay,
-                          std::optional<WallSeconds> toDay)
+YieldFigures ComputeYield(ReportDatabase& db, ReportDatabase& unitsDb, std::optional<WallSeconds> fromDay,
+                          std::optional<WallSeconds> toDay, const std::function<void()>& alongside)
 {
     YieldFigures figures;
     figures.fromDay = fromDay;
     figures.toDay = toDay;
-    const auto afterPeriod = [&](WallSeconds t) { return toDay && t >= *toDay + kSecondsPerDay; };
-    const auto inPeriod = [&](WallSeconds t) { return (!fromDay || t >= *fromDay) && !afterPeriod(t); };
+    std::map<std::string, StationFigures> stations, unitStations;
+    UnitsByHour hours, unitHours;
+    const auto units = [&] { CountUnits(unitsDb, fromDay, toDay, &unitStations, &unitHours); };
+    std::future<void> unitsCounted;
+    if (&unitsDb == &db)
+        units();
+    else
+        unitsCounted = std::async(std::launch::async, units);
+    std::pair<WallSeconds, WallSeconds> span {std::numeric_limits<WallSeconds>::max(), 0};
+    CountRows(db, &figures, &stations, &hours, &span);
+    figures.recentFails = RecentFails(db, figures);
+    if (alongside)
+        alongside();
+    if (unitsCounted.valid())
+        unitsCounted.get();
 
-    std::vector<const ResultRow*> timed;
-    for (const auto& row : rows) {
-        if (row.time)
-            timed.push_back(&row);
-        else
-            ++figures.unreadableTimes;
+    for (const auto& [name, counted] : unitStations)
+        AddCounts(&StationOf(&stations, name), counted);
+    for (const auto& [start, counted] : unitHours) {
+        AddToHour(&hours, start, counted.passed, true);
+        AddToHour(&hours, start, counted.failed, false);
     }
-    std::stable_sort(timed.begin(), timed.end(),
-                     [](const ResultRow* a, const ResultRow* b) { return *a->time < *b->time; });
-
-    std::map<std::string, UnitHistory> units;
-    std::vector<const ResultRow*> periodRows;
-    for (size_t i = 0; i < timed.size(); ++i) {
-        const ResultRow& row = *timed[i];
-        if (afterPeriod(*row.time))
-            break;
-        auto [unit, isNew] = units.try_emplace(UnitKey(row, i));
-        if (isNew) {
-            unit->second.firstTime = *row.time;
-            unit->second.firstPassed = row.passed;
-        }
-        unit->second.lastPassed = row.passed;
-        if (inPeriod(*row.time))
-            periodRows.push_back(&row);
+    for (auto& [name, station] : stations) {
+        AddCounts(&figures, station);
+        figures.stations.push_back(std::move(station));
     }
-    for (const auto& [key, unit] : units) {
-        if (!inPeriod(unit.firstTime))
-            continue;
-        ++figures.units;
-        figures.firstPassUnits += unit.firstPassed;
-        figures.finalPassUnits += unit.lastPassed;
-    }
-
-    figures.rows = static_cast<int>(periodRows.size());
-    for (const auto* row : periodRows)
-        ++(row->passed ? figures.passRows : figures.failRows);
-    figures.perDay = !periodRows.empty() && *periodRows.back()->time - *periodRows.front()->time > kLongestHourlySpan;
-    figures.buckets = Buckets(periodRows, figures.perDay ? kSecondsPerDay : kSecondsPerHour);
-    figures.pareto = Pareto(periodRows);
-
-    std::set<std::string> seen;
-    for (size_t i = periodRows.size(); i-- > 0 && figures.recentFails.size() < kRecentFailedUnits;) {
-        const ResultRow& row = *periodRows[i];
-        if (row.passed || !seen.insert(UnitKey(row, i)).second)
-            continue;
-        figures.recentFails.push_back({*row.time, row.Sn(), row.Column(ColumnIndex("IMEI")),
-                                       row.Column(ColumnIndex("ISREPAIR")) == "YES", FailedItemsOrNone(row)});
-    }
+    figures.perDay = figures.rows > 0 && span.second - span.first > kLongestHourlySpan;
+    figures.buckets = Buckets(hours, figures.perDay);
+    figures.pareto = Pareto(figures.stations);
     return figures;
+}
+
+YieldFigures ComputeYield(ReportDatabase& db, std::optional<WallSeconds> fromDay, std::optional<WallSeconds> toDay)
+{
+    return ComputeYield(db, db, fromDay, toDay, {});
+}
+
+std::string PercentText(double value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%.1f%%", value);
+    return text;
 }
 
 std::string PeriodText(const YieldFigures& figures)
@@ -163,14 +275,20 @@ std::string YieldText(const YieldFigures& f)
     if (f.unreadableTimes)
         text += "Rows left out, time unreadable: " + std::to_string(f.unreadableTimes) + "\n";
     text += "Units first tested: " + std::to_string(f.units) + "\n";
-    text += "First-pass yield: " + Percent(f.FirstPassYield()) + " (" + std::to_string(f.firstPassUnits) + " of " +
+    text += "First-pass yield: " + PercentText(f.FirstPassYield()) + " (" + std::to_string(f.firstPassUnits) + " of " +
             std::to_string(f.units) + ")\n";
-    text += "Final yield: " + Percent(f.FinalYield()) + " (" + std::to_string(f.finalPassUnits) + " of " +
+    text += "Final yield: " + PercentText(f.FinalYield()) + " (" + std::to_string(f.finalPassUnits) + " of " +
             std::to_string(f.units) + ")\n";
-    text += std::string("\nUnits per ") + (f.perDay ? "day" : "hour") + ":\n";
+    text += "\nStations (units, first-pass yield, final yield, rows):\n";
+    for (const auto& s : f.stations) {
+        text += "  " + s.station + "  " + std::to_string(s.units) + "  " + PercentText(s.FirstPassYield()) + "  " +
+                PercentText(s.FinalYield()) + "  " + std::to_string(s.rows) + "\n";
+    }
+    text += std::string("\nUnits first tested per ") + (f.perDay ? "day" : "hour") + ":\n";
     for (const auto& bucket : f.buckets) {
-        text += "  " + BucketLabel(f, bucket) + "  " + std::to_string(bucket.passed + bucket.failed) + " (pass " +
-                std::to_string(bucket.passed) + ", fail " + std::to_string(bucket.failed) + ")\n";
+        text += "  " + BucketLabel(f, bucket) + "  " + std::to_string(bucket.passed + bucket.failed) +
+                " (passed first time " + std::to_string(bucket.passed) + ", failed " + std::to_string(bucket.failed) +
+                ")\n";
     }
     text += "\nFailures by item:\n";
     int total = 0;
@@ -180,7 +298,7 @@ std::string YieldText(const YieldFigures& f)
     for (const auto& item : f.pareto) {
         cumulative += item.failures;
         text += "  " + item.item + "  " + std::to_string(item.failures) + "  (cumulative " +
-                Percent(100.0 * cumulative / total) + ")\n";
+                PercentText(100.0 * cumulative / total) + ")\n";
     }
     text += "\nMost recent failed units:\n";
     for (const auto& unit : f.recentFails) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "tools/rurizuda-report/ReportDatabase.h"
 #include "tools/rurizuda-report/ResultRows.h"
 
 // The figures of a yield report over a period of days.
@@ -14,8 +16,8 @@ inline constexpr WallSeconds kLongestHourlySpan = 72 * 3600;
 
 struct TimeBucket {
     WallSeconds start = 0;  // the hour's (or day's) first second
-    int passed = 0;         // rows stored as passed in it
-    int failed = 0;
+    int passed = 0;         // units first stored in it whose first row passed
+    int failed = 0;         // ... whose first row failed
 };
 
 struct ItemFailures {
@@ -27,6 +29,7 @@ struct FailedUnit {
     WallSeconds time = 0;
     std::string sn;
     std::string imei;
+    std::string station;
     bool repair = false;             // stored in maintenance mode
     std::vector<std::string> items;  // its failed items
 };
@@ -34,33 +37,53 @@ struct FailedUnit {
 // The name under which a failed row without any failed item column counts.
 inline constexpr const char* kNoItemRecorded = "(no failed item stored)";
 
-struct YieldFigures {
-    std::optional<WallSeconds> fromDay;
-    std::optional<WallSeconds> toDay;
+// Rows and units counted over one station or the whole line.
+struct UnitCounts {
     int rows = 0;  // rows stored within the period
     int passRows = 0;
     int failRows = 0;
-    int unreadableTimes = 0;  // rows whose DTIME cannot be read: left out
-    int units = 0;            // units (by SN) first stored within the period
-    int firstPassUnits = 0;   // ... whose first row is a pass
-    int finalPassUnits = 0;   // ... whose last row up to the period's end is a pass
-    bool perDay = false;      // buckets are days, not hours
-    std::vector<TimeBucket> buckets;     // every hour (day) from the first row's to the last's
-    std::vector<ItemFailures> pareto;    // failed rows per item, most first
-    std::vector<FailedUnit> recentFails; // most recent first, one per unit, at most kRecentFailedUnits
+    int units = 0;           // units (by SN) first stored within the period
+    int firstPassUnits = 0;  // ... whose first row is a pass
+    int finalPassUnits = 0;  // ... whose last row up to the period's end is a pass
 
     double FirstPassYield() const { return units ? 100.0 * firstPassUnits / units : 0.0; }
     double FinalYield() const { return units ? 100.0 * finalPassUnits / units : 0.0; }
 };
 
-// Figures over `rows` (every row of both files, in store-time order, as
-// MergeByTime gives them). Rows without SN cannot be matched to earlier tests;
-// each counts as a unit of its own.
-YieldFigures ComputeYield(const std::vector<ResultRow>& rows, std::optional<WallSeconds> fromDay,
-                          std::optional<WallSeconds> toDay);
+// One station's figures. A unit counts at the station of its first row.
+struct StationFigures : UnitCounts {
+    std::string station;
+    // Failed rows per item: one per kItemColumns, then kNoItemRecorded.
+    std::vector<int> itemFailures;
+};
+
+struct YieldFigures : UnitCounts {
+    std::optional<WallSeconds> fromDay;
+    std::optional<WallSeconds> toDay;
+    int unreadableTimes = 0;  // rows whose DTIME cannot be read: left out
+    bool perDay = false;      // buckets are days, not hours
+    std::vector<TimeBucket> buckets;     // every hour (day) from the first unit's first row to the last's
+    std::vector<ItemFailures> pareto;    // failed rows per item, most first
+    std::vector<FailedUnit> recentFails; // most recent first, one per unit, at most kRecentFailedUnits
+    std::vector<StationFigures> stations;  // by name
+};
+
+// Figures over the rows of `db`, computed by its engine. Rows without SN
+// cannot be matched to earlier tests; each counts as a unit of its own.
+// Throws ReportError.
+YieldFigures ComputeYield(ReportDatabase& db, std::optional<WallSeconds> fromDay, std::optional<WallSeconds> toDay);
+
+// The same with the grouping per unit, the heaviest query, run on `unitsDb`
+// (a second connection to the same source) in a thread of its own while the
+// other queries run on `db`, and `alongside` after them on this thread.
+YieldFigures ComputeYield(ReportDatabase& db, ReportDatabase& unitsDb, std::optional<WallSeconds> fromDay,
+                          std::optional<WallSeconds> toDay, const std::function<void()>& alongside);
 
 // The figures as plain text.
 std::string YieldText(const YieldFigures& figures);
+
+// "66.7%"
+std::string PercentText(double value);
 
 // "2026-12-07 .. 2026-12-08", "from 2026-12-07", "all stored rows".
 std::string PeriodText(const YieldFigures& figures);

@@ -1,16 +1,15 @@
 // rurizuda-report: CSV export and yield report of the result databases.
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "tools/rurizuda-report/CsvExport.h"
-#include "tools/rurizuda-report/HtmlReport.h"
 #include "tools/rurizuda-report/JournalSummary.h"
-#include "tools/rurizuda-report/ReportOptions.h"
-#include "tools/rurizuda-report/YieldFigures.h"
+#include "tools/rurizuda-report/PageBuilder.h"
+#include "tools/rurizuda-report/PageFile.h"
+#include "tools/rurizuda-report/WatchLoop.h"
 
 namespace {
 
@@ -18,51 +17,37 @@ constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-// Reads one file; a missing file is noted and counts as no rows.
-bool ReadFile(const std::string& path, bool passed, std::vector<ResultRow>* rows)
-{
-    RowsRead read = ReadResultRows(path, passed);
-    if (!read.error.empty()) {
-        std::fprintf(stderr, "rurizuda-report: %s\n", read.error.c_str());
-        return false;
-    }
-    if (read.missing)
-        std::fprintf(stderr, "rurizuda-report: %s does not exist; counted as no rows\n", path.c_str());
-    *rows = std::move(read.rows);
-    return true;
-}
-
 std::string Now()
 {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
     char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
     return text;
 }
 
-// Writes the page beside its final name and renames it, so a reader never
-// sees half a page.
-bool WritePage(const std::string& path, const std::string& html)
+void Complain(const std::string& reason)
 {
-    const std::string partial = path + ".partial";
-    {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        out << html;
-        out.flush();
-        if (!out) {
-            std::fprintf(stderr, "rurizuda-report: cannot write %s\n", partial.c_str());
-            std::remove(partial.c_str());
-            return false;
-        }
-    }
-    if (std::rename(partial.c_str(), path.c_str()) != 0) {
-        std::perror(("rurizuda-report: cannot write " + path).c_str());
-        std::remove(partial.c_str());
-        return false;
-    }
-    return true;
+    std::fprintf(stderr, "rurizuda-report: %s\n", reason.c_str());
+}
+
+std::unique_ptr<ReportDatabase> OpenSource(const ReportOptions& options)
+{
+    std::vector<std::string> notes;
+    auto db = OpenReportSource(options, &notes);
+    for (const auto& note : notes)
+        Complain(note);
+    return db;
+}
+
+ReportPage BuildPage(const ReportOptions& options, const SignalSettings& settings)
+{
+    std::vector<std::string> notes;
+    ReportPage page = BuildReportPage(options, settings, &notes);
+    for (const auto& note : notes)
+        Complain(note);
+    return page;
 }
 
 int SummariseJournals(const std::vector<std::string>& files)
@@ -71,12 +56,60 @@ int SummariseJournals(const std::vector<std::string>& files)
     for (const auto& file : files) {
         const UnitJournalRead read = ReadUnitJournal(file);
         if (!read.opened) {
-            std::fprintf(stderr, "rurizuda-report: cannot read %s\n", file.c_str());
+            Complain("cannot read " + file);
             return kExitFailed;
         }
         AddToSummary(&summary, read);
     }
     std::fputs(JournalSummaryText(summary).c_str(), stdout);
+    return kExitDone;
+}
+
+int Export(const ReportOptions& options)
+{
+    auto db = OpenSource(options);
+    WriteCsv(std::cout, *db, options.fromDay, options.toDay);
+    std::cout.flush();
+    if (!std::cout) {
+        Complain("cannot write the CSV to standard output");
+        return kExitFailed;
+    }
+    return kExitDone;
+}
+
+int Yield(const ReportOptions& options)
+{
+    const ReportPage page = BuildPage(options, SignalSettingsOf(options));
+    std::fputs(YieldText(page.yield).c_str(), stdout);
+    for (const auto& note : DriftNotes(page.measured))
+        std::printf("Signal drift: %s\n", note.c_str());
+    std::string error;
+    if (!options.html.empty() && !WritePageFile(options.html, YieldHtml(page, Now()), &error)) {
+        Complain(error);
+        return kExitFailed;
+    }
+    return kExitDone;
+}
+
+// Rewrites the page every period until Ctrl-C. A source or page that fails
+// the first time ends watch (a wrong command line); later, a period that
+// fails keeps the last page and says why.
+int Watch(const ReportOptions& options)
+{
+    const SignalSettings settings = SignalSettingsOf(options);
+    bool first = true;
+    RunEvery(options.everySeconds, [&] {
+        try {
+            std::string error;
+            if (!WritePageFile(options.html, YieldHtml(BuildPage(options, settings), Now()), &error))
+                throw ReportError(error);
+        } catch (const ReportError& error) {
+            if (first)
+                throw;
+            Complain(error.what());
+        }
+        first = false;
+    });
     return kExitDone;
 }
 
@@ -93,21 +126,16 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "rurizuda-report: %s (see rurizuda-report --help)\n", options.error.c_str());
         return kExitUsage;
     }
-    if (options.command == "journal")
-        return SummariseJournals(options.journalFiles);
-    std::vector<ResultRow> passRows, failRows;
-    if (!ReadFile(options.passFile, true, &passRows) || !ReadFile(options.failFile, false, &failRows))
+    try {
+        if (options.command == "journal")
+            return SummariseJournals(options.journalFiles);
+        if (options.command == "export")
+            return Export(options);
+        if (options.command == "watch")
+            return Watch(options);
+        return Yield(options);
+    } catch (const ReportError& error) {
+        Complain(error.what());
         return kExitFailed;
-    const std::vector<ResultRow> rows = MergeByTime(std::move(passRows), std::move(failRows));
-
-    if (options.command == "export") {
-        WriteCsv(std::cout, RowsInPeriod(rows, options.fromDay, options.toDay));
-        std::cout.flush();
-        return std::cout ? kExitDone : kExitFailed;
     }
-    const YieldFigures figures = ComputeYield(rows, options.fromDay, options.toDay);
-    std::fputs(YieldText(figures).c_str(), stdout);
-    if (!options.html.empty() && !WritePage(options.html, YieldHtml(figures, Now())))
-        return kExitFailed;
-    return kExitDone;
 }

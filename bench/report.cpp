@@ -1,0 +1,149 @@
+// The yield page over 10^6 stored rows (or the count given), from the SQLite
+// file pair and from the line-wide PostgreSQL database: the time to compute
+// and draw it, the rows per second and the largest resident size.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <pqxx/pqxx>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+
+#include "bench/BenchSupport.h"
+#include "records/PgResultStore.h"
+#include "records/ResultRow.h"
+#include "tools/rurizuda-report/PageBuilder.h"
+
+namespace {
+
+constexpr long kDefaultRows = 1000000;
+constexpr int kStations = 8;
+constexpr int kRetestEvery = 20;       // every 20th unit fails KEY TEST and passes on retest
+constexpr long kSecondsBetweenRows = 2;
+constexpr std::time_t kFirstStore = 1796000000;  // a day of 2026
+
+// Row i: failed when it is the first test of a retested unit; its retest is
+// row i + 1, with the same SN.
+bool Failed(long i)
+{
+    return i % kRetestEvery == 0;
+}
+
+std::string Sn(long i)
+{
+    return "SN" + std::to_string(i % kRetestEvery == 1 ? i - 1 : i);
+}
+
+std::string Dtime(long i)
+{
+    const std::time_t t = kFirstStore + i * kSecondsBetweenRows;
+    std::tm tm {};
+    gmtime_r(&t, &tm);
+    char text[32];
+    std::strftime(text, sizeof text, "%a %b %e %H:%M:%S %Y\n", &tm);
+    return text;
+}
+
+std::string Rssi(long i)
+{
+    return std::to_string(20 + (i * 7) % 25);
+}
+
+long PeakRssKb()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// User and system time of this process so far, in ms: on a shared machine the
+// wall time also holds other programs' turns.
+double CpuMs()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+void Measure(const char* source, long rows, const ReportOptions& options)
+{
+    std::size_t pageBytes = 0;
+    std::vector<std::string> notes;
+    const double cpuBefore = CpuMs();
+    const double ms = TimeMs([&] {
+        pageBytes = YieldHtml(BuildReportPage(options, options.signalSettings, &notes), "now").size();
+    });
+    std::printf("%-10s %8ld rows  %8.0f ms  %10.0f rows/s  report CPU %6.0f ms  page %zu bytes  peak RSS %ld MB\n",
+                source, rows, ms, rows / (ms / 1000.0), CpuMs() - cpuBefore, pageBytes, PeakRssKb() / 1024);
+}
+
+void FillFiles(const std::filesystem::path& dir, long rows)
+{
+    const std::string insert = "INSERT INTO SNTable(DTIME,SN,KAVOKEY,RSSI2G) VALUES(?,?,?,?)";
+    const auto values = [](long i) {
+        return std::vector<std::string> {Dtime(i), Sn(i), Failed(i) ? "FAIL" : "PASS", Rssi(i)};
+    };
+    const long failed = (rows + kRetestEvery - 1) / kRetestEvery;
+    // The k-th passed row is row i of a block of kRetestEvery, past its first.
+    FillTable(dir / "PASS.mdb", kCreateResultTable, insert, rows - failed, [&](long k) {
+        return values(k / (kRetestEvery - 1) * kRetestEvery + k % (kRetestEvery - 1) + 1);
+    });
+    FillTable(dir / "FAIL.mdb", kCreateResultTable, insert, failed, [&](long k) { return values(k * kRetestEvery); });
+}
+
+void FillLine(const std::string& url, long rows)
+{
+    {
+        auto store = MakePgResultStore(url, "ST-0");
+        store->Begin("PASS.mdb")->Commit();  // creates SNTable as a station does
+    }
+    // The same rows as FillFiles, made by the server.
+    const std::string n = std::to_string(kRetestEvery);
+    const std::string sql =
+        "INSERT INTO sntable(verdict, station, dtime, sn, kavokey, rssi2g) SELECT"
+        " CASE WHEN i % " + n + " = 0 THEN 'FAIL' ELSE 'PASS' END, 'ST-' || (i % " + std::to_string(kStations) + "),"
+        " to_char(t, 'Dy Mon ') || lpad(extract(day FROM t)::int::text, 2, ' ') || to_char(t, ' HH24:MI:SS YYYY')"
+        " || chr(10), 'SN' || CASE WHEN i % " + n + " = 1 THEN i - 1 ELSE i END,"
+        " CASE WHEN i % " + n + " = 0 THEN 'FAIL' ELSE 'PASS' END, (20 + (i * 7) % 25)::text"
+        " FROM generate_series(0, " + std::to_string(rows - 1) + ") AS i,"
+        " LATERAL (SELECT to_timestamp(" + std::to_string(kFirstStore) + " + i * " +
+        std::to_string(kSecondsBetweenRows) + ") AT TIME ZONE 'UTC' AS t) AS stamp";
+    pqxx::connection connection(url);
+    pqxx::nontransaction work(connection);
+    work.exec(sql);
+    work.exec("ANALYZE sntable");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const long rows = argc > 1 ? std::atol(argv[1]) : kDefaultRows;
+    BenchFolder folder;
+    std::printf("filling %ld rows ...\n", rows);
+    FillFiles(folder.Path(), rows);
+    ReportOptions options;
+    options.signalSettings.thresholds[0] = 30;
+    options.passFile = (folder.Path() / "PASS.mdb").string();
+    options.failFile = (folder.Path() / "FAIL.mdb").string();
+    Measure("SQLite", rows, options);
+    const std::string state = (folder.Path() / "pg.state").string();
+    if (std::system(("cd / && " PG_CLUSTER_SCRIPT " start " + state).c_str()) != 0)
+        return 1;
+    std::string url;
+    std::getline(std::ifstream(state), url);
+    int status = 0;
+    try {
+        FillLine(url, rows);
+        options.dbUrl = url;
+        Measure("PostgreSQL", rows, options);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "bench/report: %s\n", error.what());
+        status = 1;
+    }
+    std::system(("cd / && " PG_CLUSTER_SCRIPT " stop " + state).c_str());
+    return status;
+}

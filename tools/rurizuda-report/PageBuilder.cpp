@@ -1,0 +1,66 @@
+#include "tools/rurizuda-report/PageBuilder.h"
+
+#include <filesystem>
+
+#include "config/StationProfile.h"
+#include "tools/rurizuda-report/PgReportDatabase.h"
+#include "tools/rurizuda-report/SqliteReportDatabase.h"
+
+std::unique_ptr<ReportDatabase> OpenReportSource(const ReportOptions& options, std::vector<std::string>* notes)
+{
+    if (!options.dbUrl.empty())
+        return OpenLineDatabase(options.dbUrl, options.stations);
+    return OpenResultFiles(options.passFile, options.failFile, FilePairStation(options.passFile), notes);
+}
+
+SignalSettings SignalSettingsOf(const ReportOptions& options)
+{
+    SignalSettings settings = options.signalSettings;
+    if (options.profile.empty())
+        return settings;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(options.profile, error))
+        throw ReportError(options.profile + ": no such profile");
+    const StationProfile profile = LoadStationProfileFile(options.profile);
+    const std::string* texts[] = {&profile.station.rssi2g, &profile.station.rssi3g, &profile.station.rssi4g};
+    for (size_t i = 0; i < std::size(texts); ++i) {
+        if (settings.thresholds[i] || texts[i]->empty())
+            continue;
+        try {
+            size_t used = 0;
+            settings.thresholds[i] = std::stoi(*texts[i], &used);
+            if (used != texts[i]->size())
+                throw std::invalid_argument("trailing text");
+        } catch (const std::exception&) {
+            throw ReportError(options.profile + ": the RSSI threshold \"" + *texts[i] + "\" is not a number");
+        }
+    }
+    return settings;
+}
+
+ReportPage BuildReportPage(const ReportOptions& options, const SignalSettings& settings,
+                           std::vector<std::string>* notes)
+{
+    const auto db = OpenReportSource(options, notes);
+    std::vector<std::string> again;  // the same notes a second time
+    const auto unitsDb = OpenReportSource(options, &again);
+    ReportPage page;
+    page.yield = ComputeYield(*db, *unitsDb, options.fromDay, options.toDay, [&] {
+        page.measured = ComputeSignals(*db, options.fromDay, options.toDay, settings);
+    });
+    page.refreshSeconds = options.everySeconds;
+    if (options.journalFolders.empty())
+        return page;
+    const JournalFiles journals = FindJournalFiles(options.journalFolders, options.fromDay, options.toDay);
+    if (!journals.error.empty())
+        throw ReportError(journals.error);
+    ItemDurationTable table;
+    for (const auto& file : journals.files) {
+        const UnitJournalRead read = ReadUnitJournal(file);
+        if (!read.opened)
+            throw ReportError("cannot read " + file.string());
+        table.Add(read);
+    }
+    page.durations = table.Durations();
+    return page;
+}

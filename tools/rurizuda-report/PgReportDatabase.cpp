@@ -1,0 +1,128 @@
+#include "tools/rurizuda-report/PgReportDatabase.h"
+
+#include <pqxx/pqxx>
+
+#include "records/PgResultStore.h"
+#include "records/ResultRow.h"
+#include "tools/rurizuda-report/ConnectionPassword.h"
+
+namespace {
+
+// Rows fetched from the server per round trip, so that a long export never
+// holds the whole result.
+constexpr int kFetchRows = 10000;
+// Server memory for one grouping, so that the per-unit grouping of a large
+// line is hashed in memory rather than sorted on disk.
+constexpr const char* kWorkMem = "256MB";
+
+std::string OneLine(std::string text)
+{
+    for (char& c : text) {
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    }
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+// Hands the rows over until the handler stops; false when it stopped.
+bool HandOver(const pqxx::result& result, const SqlRowHandler& handler)
+{
+    SqlRow row;
+    for (const auto& fields : result) {
+        row.assign(fields.size(), std::nullopt);
+        for (pqxx::row::size_type i = 0; i < fields.size(); ++i) {
+            if (!fields[i].is_null())
+                row[i].emplace(fields[i].c_str(), fields[i].size());
+        }
+        if (!handler(row))
+            return false;
+    }
+    return true;
+}
+
+template <class Work>
+void Guarded(Work work)
+{
+    try {
+        work();
+    } catch (const pqxx::failure& error) {
+        throw ReportError("the line database cannot be read: " + OneLine(error.what()));
+    }
+}
+
+class PgReportDatabase final : public ReportDatabase {
+public:
+    PgReportDatabase(const std::string& url, const std::vector<std::string>& stations)
+    try : connection_(WithConnectTimeout(url)) {
+        pqxx::nontransaction session(connection_);
+        session.exec("SET standard_conforming_strings = on; SET default_transaction_read_only = on; SET work_mem = '" +
+                     std::string(kWorkMem) + "'");
+        if (session.exec1(std::string("SELECT to_regclass('") + kResultTable + "') IS NULL")[0].as<bool>())
+            throw ReportError("the line database holds no result table " + std::string(kResultTable));
+        for (const auto& station : stations)
+            stationList_ += (stationList_.empty() ? "" : ",") + SqlText(station);
+    } catch (const pqxx::failure& error) {
+        throw ReportError("the line database cannot be read: " + OneLine(error.what()));
+    }
+
+    void Query(const std::string& sql, const SqlRowHandler& handler) override
+    {
+        Guarded([&] {
+            pqxx::work work(connection_);
+            HandOver(work.exec(sql), handler);
+        });
+    }
+
+    void Stream(const std::string& sql, const SqlRowHandler& handler) override
+    {
+        Guarded([&] {
+            pqxx::work work(connection_);
+            work.exec("DECLARE report_rows NO SCROLL CURSOR FOR " + sql);
+            const std::string fetch = "FETCH " + std::to_string(kFetchRows) + " FROM report_rows";
+            for (;;) {
+                const pqxx::result page = work.exec(fetch);
+                if (!HandOver(page, handler) || page.size() < static_cast<size_t>(kFetchRows))
+                    return;
+            }
+        });
+    }
+
+    std::string RowsSelect(const std::vector<std::string>& columns) const override
+    {
+        // Texts compare byte by byte whatever the table's collation, so that
+        // store times sort as their bytes do and as in the station's files.
+        std::string select = "SELECT CASE WHEN VERDICT = 'PASS' THEN 1 ELSE 0 END AS PASSED, STATION COLLATE \"C\" "
+                             "AS STATION, ID AS ORD";
+        const std::vector<std::string> named =
+            columns.empty() ? std::vector<std::string>(std::begin(kColumnNames), std::end(kColumnNames)) : columns;
+        for (const auto& column : named)
+            select += "," + column + " COLLATE \"C\" AS " + column;
+        select += std::string(" FROM ") + kResultTable;
+        if (!stationList_.empty())
+            select += " WHERE STATION IN (" + stationList_ + ")";
+        return select;
+    }
+
+    std::string CharSql(int code) const override { return "chr(" + std::to_string(code) + ")"; }
+    std::string PositionSql(const std::string& haystack, const std::string& needle) const override
+    {
+        return "strpos(" + haystack + ", " + needle + ")";
+    }
+    std::string FenceSql() const override { return " OFFSET 0"; }
+    bool LineWide() const override { return true; }
+
+private:
+    pqxx::connection connection_;
+    std::string stationList_;
+};
+
+}  // namespace
+
+std::unique_ptr<ReportDatabase> OpenLineDatabase(const std::string& url, const std::vector<std::string>& stations)
+{
+    if (ConnectionHasPassword(url))
+        throw ReportError("the --db URL carries a password; put it in ~/.pgpass or PGPASSWORD instead");
+    return std::make_unique<PgReportDatabase>(url, stations);
+}
