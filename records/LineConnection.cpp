@@ -73,9 +73,9 @@ std::string ConnectionRefusal(const std::string& connection)
 {
     const Options options = Parse(connection);
     if (!options)
-        return "the line database URL in the profile cannot be read";
+        return "the line database URL cannot be read";
     if (Names(options.get(), "password"))
-        return "the line database URL in the profile holds a password; remove it and put the password in "
+        return "the line database URL holds a password; remove it and put the password in "
                "~/.pgpass or PGPASSWORD";
     return "";
 }

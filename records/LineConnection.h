@@ -12,8 +12,9 @@ std::string WithLineDefaults(const std::string& connection);
 
 // Empty when `connection` may be used; else the operator's sentence why not.
 // A connection string that holds a password is refused (the password
-// belongs in ~/.pgpass or PGPASSWORD, never in the profile, where it would
-// be shown and journalled). The sentence never quotes the string.
+// belongs in ~/.pgpass or PGPASSWORD, never in a profile or on a command
+// line, where it would be shown, listed and journalled). The sentence never
+// quotes the string.
 std::string ConnectionRefusal(const std::string& connection);
 
 // The settings a station's session gives the server when it connects: lock

@@ -2,9 +2,9 @@
 
 #include <pqxx/pqxx>
 
+#include "records/LineConnection.h"
 #include "records/PgResultStore.h"
 #include "records/ResultRow.h"
-#include "tools/rurizuda-report/ConnectionPassword.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ void Guarded(Work work)
 class PgReportDatabase final : public ReportDatabase {
 public:
     PgReportDatabase(const std::string& url, const std::vector<std::string>& stations)
-    try : connection_(WithConnectTimeout(url)) {
+    try : connection_(WithLineDefaults(url)) {
         pqxx::nontransaction session(connection_);
         session.exec("SET standard_conforming_strings = on; SET default_transaction_read_only = on; SET work_mem = '" +
                      std::string(kWorkMem) + "'");
@@ -122,7 +122,8 @@ private:
 
 std::unique_ptr<ReportDatabase> OpenLineDatabase(const std::string& url, const std::vector<std::string>& stations)
 {
-    if (ConnectionHasPassword(url))
-        throw ReportError("the --db URL carries a password; put it in ~/.pgpass or PGPASSWORD instead");
+    const std::string refusal = ConnectionRefusal(url);
+    if (!refusal.empty())
+        throw ReportError("--db: " + refusal);
     return std::make_unique<PgReportDatabase>(url, stations);
 }
