@@ -24,6 +24,12 @@
 
 namespace {
 
+// Where a slot's number stands: the free corner at the bottom right.
+constexpr DluRect kSlotLabelRect {540, 318, 220, 40};
+constexpr double kSlotLabelFontScale = 2.5;  // against the window's font
+constexpr const char* kSlotTitle = "SLOT %1 - %2";
+constexpr const char* kSlotLabelText = "SLOT %1";
+
 // The fields a barcode scanner fills; Enter in them belongs to the controller.
 constexpr int kScanFields[] = {ctl::kScanMac, ctl::kScanImei, ctl::kScanSn, ctl::kScanPcbaSn};
 
@@ -98,6 +104,29 @@ void QtStationWindow::Attach(CRuriZudaDlg& controller)
 void QtStationWindow::Attach(WindowEvents& events)
 {
     events_ = &events;
+}
+
+void QtStationWindow::ShowSlot(int slot)
+{
+    setWindowTitle(QString::fromUtf8(kSlotTitle).arg(slot).arg(QString::fromUtf8(kWindowTitle)));
+    if (!slotLabel_) {
+        slotLabel_ = new QLabel(this);
+        QFont large = font();
+        large.setPointSizeF(large.pointSizeF() * kSlotLabelFontScale);
+        large.setBold(true);
+        slotLabel_->setFont(large);
+        slotLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        slotLabel_->setGeometry(DialogUnits(font()).ToPixels(kSlotLabelRect));
+    }
+    slotLabel_->setText(QString::fromUtf8(kSlotLabelText).arg(slot));
+}
+
+void QtStationWindow::BringToFront()
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
 }
 
 void QtStationWindow::BuildControls()

@@ -14,6 +14,7 @@
 class CRuriZudaDlg;
 class QAction;
 class QComboBox;
+class QLabel;
 class QMenu;
 class QSocketNotifier;
 
@@ -51,8 +52,14 @@ public:
     void SelectPort(int index) override;
     std::string CurrentPort() const override;
     int PortCount() const override;
+    void BringToFront() override;
     void WatchDeviceNotifications(int descriptor) override;
     void UnwatchDeviceNotifications() override;
+
+    // The window of a slot: the slot number in the title and in large
+    // letters in the free corner at the bottom right.
+    void ShowSlot(int slot);
+    QLabel* SlotLabel() const { return slotLabel_; }
 
     // Ends the window and tells the receiver.
     void done(int result) override;
@@ -92,4 +99,5 @@ private:
     QAction* aboutAction_ = nullptr;
     QSocketNotifier* deviceNotifier_ = nullptr;
     bool shown_ = false;
+    QLabel* slotLabel_ = nullptr;
 };

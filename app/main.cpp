@@ -3,23 +3,35 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QPixmap>
+#include <QScreen>
 
 #include "app/AppIcon.h"
 #include "app/CommandLine.h"
+#include "app/DialogUnits.h"
 #include "app/QtStationWindow.h"
 #include "app/StationFolder.h"
+#include "app/SlotLauncher.h"
 #include "app/StationFont.h"
+#include "app/UnitList.h"
+#include "config/SlotMap.h"
+#include "discovery/UdevDeviceSource.h"
 #include "link/StationLog.h"
 #include "station/CRuriZudaDlg.h"
 
 namespace {
 
 constexpr int kUsageError = 2;
+// Room for what a window manager adds around a window (borders, title bar)
+// when the slots' windows are placed side by side.
+constexpr QSize kWindowManagerFrame {8, 32};
+constexpr const char* kOwnExecutable = "/proc/self/exe";
 
 bool IsSet(const char* name)
 {
@@ -75,6 +87,70 @@ bool EnterStationFolder(const std::string& dirOption, StationOptions& options)
     return true;
 }
 
+// The [Slots] map of the profile in the current directory; nullopt, with the
+// reason printed, when it is malformed.
+std::optional<SlotMap> ReadSlots()
+{
+    SlotMap map = LoadSlotMap(StationProfilePath());
+    if (!map.error.empty()) {
+        std::fprintf(stderr, "rurizuda: %s\n", map.error.c_str());
+        return std::nullopt;
+    }
+    return map;
+}
+
+// --list-units: the attached units, their USB ports and slots.
+int ListUnits(const std::string& stationDir)
+{
+    StationOptions options;
+    if (!EnterStationFolder(stationDir, options))
+        return EXIT_FAILURE;
+    const SlotMap map = LoadSlotMap(StationProfilePath());
+    const auto devices = UdevDeviceSource().PresentDevices();
+    if (!devices) {
+        std::fprintf(stderr, "rurizuda: cannot list the devices (udev)\n");
+        return EXIT_FAILURE;
+    }
+    for (const std::string& line : UnitListLines(*devices, map))
+        std::printf("%s\n", line.c_str());
+    if (!map.error.empty()) {
+        std::fprintf(stderr, "rurizuda: %s\n", map.error.c_str());
+        return EXIT_FAILURE;
+    }
+    return EXIT_SUCCESS;
+}
+
+// --slots: one station process per slot, their windows in a grid.
+int StartSlots(int argc, char* argv[], const CommandLine& line)
+{
+    const std::optional<SlotMap> map = ReadSlots();
+    if (!map)
+        return EXIT_FAILURE;
+    std::string error;
+    const std::vector<SlotStart> starts = SlotsToStart(line.ports, *map, error);
+    if (starts.empty()) {
+        std::fprintf(stderr, "rurizuda: %s\n", error.c_str());
+        return EXIT_FAILURE;
+    }
+    const LauncherSignals held;  // before Qt starts any thread
+    SlotGrid grid;
+    {
+        QGuiApplication app(argc, argv);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QSize window = DialogUnits(StationFont()).ToPixels(kWindowWidthDlu, kWindowHeightDlu);
+        grid = PlanSlotGrid(static_cast<int>(starts.size()), screen, window, kWindowManagerFrame);
+    }
+    std::error_code ignored;
+    SlotLaunch launch;
+    launch.program = std::filesystem::read_symlink(kOwnExecutable, ignored).string();
+    // The stations are started in the station folder: a --dir is passed on
+    // as that folder, whatever it was relative to.
+    launch.stationDir = line.stationDir.empty() ? "" : std::filesystem::current_path(ignored).string();
+    launch.wireTraceDir = line.options.wireTraceDir;
+    launch.engineering = line.options.engineering;
+    return RunSlotStations(launch, starts, grid, held);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -94,7 +170,13 @@ int main(int argc, char* argv[])
                     "  --dir DIR            keep workstation.ini, writelog.txt and the databases in DIR\n"
                     "                       (created when missing, with the example profile copied in)\n"
                     "  --version            print the version and end\n"
-                    "  --trace DIR          write every byte exchanged with the unit to DIR, one file per unit\n",
+                    "  --trace DIR          write every byte exchanged with the unit to DIR, one file per unit\n"
+                    "  --slot N             be slot N (1-8): test the unit at the USB port [Slots] SLOTN names,\n"
+                    "                       keep the log and traces in slot-N/ of the station folder\n"
+                    "  --slots              start one station per slot of [Slots] (or per --port given),\n"
+                    "                       their windows side by side\n"
+                    "  --list-units         print each attached unit's port, USB port path and slot, and end\n"
+                    "  --at X,Y             place the window's top left corner at X,Y on the screen\n",
                     kUsage);
         return EXIT_SUCCESS;
     }
@@ -102,6 +184,8 @@ int main(int argc, char* argv[])
         std::printf("rurizuda %s\n", RURIZUDA_VERSION);
         return EXIT_SUCCESS;
     }
+    if (line.listUnits)
+        return ListUnits(line.stationDir);
     if (!HaveDisplay()) {
         std::fprintf(stderr, "rurizuda: no display: set DISPLAY or WAYLAND_DISPLAY "
                              "(or QT_QPA_PLATFORM=offscreen for a screenshot)\n");
@@ -115,12 +199,24 @@ int main(int argc, char* argv[])
     StationOptions options = line.options;
     if (!EnterStationFolder(line.stationDir, options))
         return EXIT_FAILURE;
+    if (line.startSlots)
+        return StartSlots(argc, argv, line);
+    if (options.slot) {
+        const std::optional<SlotMap> map = ReadSlots();
+        if (!map)
+            return EXIT_FAILURE;
+        options.slotPortPath = map->PathOf(options.slot);
+    }
 
     QApplication app(argc, argv);
     QApplication::setFont(StationFont());
     QApplication::setWindowIcon(ApplicationIcon());
 
     QtStationWindow window;
+    if (options.slot)
+        window.ShowSlot(options.slot);
+    if (line.windowAt)
+        window.move(QPoint(line.windowAt->x, line.windowAt->y) / window.devicePixelRatioF());
     CRuriZudaDlg controller(window, options);
     window.Attach(controller);
     controller.OnInitDialog();
