@@ -24,7 +24,8 @@
 
 namespace {
 
-// Where a slot's number stands: the free corner at the bottom right.
+// Where a slot's number stands: the corner at the bottom right, free on a
+// test station.
 constexpr DluRect kSlotLabelRect {540, 318, 220, 40};
 constexpr double kSlotLabelFontScale = 2.5;  // against the window's font
 constexpr const char* kSlotTitle = "SLOT %1 - %2";
@@ -106,9 +107,11 @@ void QtStationWindow::Attach(WindowEvents& events)
     events_ = &events;
 }
 
-void QtStationWindow::ShowSlot(int slot)
+void QtStationWindow::ShowSlot(int slot, bool label)
 {
     setWindowTitle(QString::fromUtf8(kSlotTitle).arg(slot).arg(QString::fromUtf8(kWindowTitle)));
+    if (!label)
+        return;
     if (!slotLabel_) {
         slotLabel_ = new QLabel(this);
         QFont large = font();

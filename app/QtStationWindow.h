@@ -56,9 +56,10 @@ public:
     void WatchDeviceNotifications(int descriptor) override;
     void UnwatchDeviceNotifications() override;
 
-    // The window of a slot: the slot number in the title and in large
-    // letters in the free corner at the bottom right.
-    void ShowSlot(int slot);
+    // The window of a slot: the slot number in the title and, with
+    // `label`, in large letters in the corner at the bottom right, which
+    // only the writing station's options use.
+    void ShowSlot(int slot, bool label = true);
     QLabel* SlotLabel() const { return slotLabel_; }
 
     // Ends the window and tells the receiver.

@@ -214,7 +214,7 @@ int main(int argc, char* argv[])
 
     QtStationWindow window;
     if (options.slot)
-        window.ShowSlot(options.slot);
+        window.ShowSlot(options.slot, !options.engineering);  // the writing station's options fill the label's corner
     if (line.windowAt)
         window.move(QPoint(line.windowAt->x, line.windowAt->y) / window.devicePixelRatioF());
     CRuriZudaDlg controller(window, options);
