@@ -21,6 +21,8 @@ constexpr std::string_view kSlotOption = "--slot";
 constexpr std::string_view kSlotsOption = "--slots";
 constexpr std::string_view kListUnitsOption = "--list-units";
 constexpr std::string_view kAtOption = "--at";
+constexpr std::string_view kScaleOption = "--scale";
+constexpr double kLeastWindowScale = 0.1;
 
 // The value of `option` at args[i], given as "--option VALUE" (advancing i)
 // or "--option=VALUE". False when args[i] is not this option.
@@ -76,6 +78,16 @@ std::string ParsePlace(const std::string& text, std::optional<CommandLine::Place
     return {};
 }
 
+std::string ParseScale(const std::string& text, double& scale)
+{
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !(value >= kLeastWindowScale && value <= 1.0))
+        return std::string(kScaleOption) + " needs a factor from 0.1 to 1, not '" + text + "'";
+    scale = value;
+    return {};
+}
+
 // Options that cannot go together; empty when the line is consistent.
 std::string Conflicts(const CommandLine& line)
 {
@@ -114,6 +126,9 @@ CommandLine ParseCommandLine(std::span<const std::string> args)
         } else if (TakeValue(args, i, kAtOption, value, line.error)) {
             if (line.error.empty())
                 line.error = ParsePlace(value, line.windowAt);
+        } else if (TakeValue(args, i, kScaleOption, value, line.error)) {
+            if (line.error.empty())
+                line.error = ParseScale(value, line.windowScale);
         } else {
             line.error = "unknown argument: " + args[i];
         }

@@ -31,11 +31,14 @@ struct CommandLine {
         int y = 0;
     };
     std::optional<Place> windowAt;
+    // --scale F: the window at F times its size, 0.1 <= F <= 1 (the --slots
+    // launcher shrinks windows that would not fit side by side).
+    double windowScale = 1.0;
 };
 
 // Parses the arguments after the program name:
 //   [--port PATH] [--screenshot FILE.png] [--engineering] [--dir DIR] [--trace DIR] [--version] [--help]
-//   [--slot N] [--slots] [--list-units] [--at X,Y]
+//   [--slot N] [--slots] [--list-units] [--at X,Y] [--scale F]
 // Options also take the form --option=VALUE.
 CommandLine ParseCommandLine(std::span<const std::string> args);
 

@@ -73,14 +73,14 @@ QString ToQt(const std::string& text)
 
 }  // namespace
 
-QtStationWindow::QtStationWindow(QWidget* parent)
+QtStationWindow::QtStationWindow(QWidget* parent, double scale)
     : QDialog(parent)
 {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(kWindowTitle));
     setWindowIcon(ApplicationIcon());
-    setFont(StationFont());
+    setFont(StationFont(scale));
     // Message boxes and the about box are windows of their own; let them
     // inherit the CJK font.
     setAttribute(Qt::WA_WindowPropagation);

@@ -26,7 +26,8 @@ class QSocketNotifier;
 class QtStationWindow : public QDialog, public StationWindow {
     Q_OBJECT
 public:
-    explicit QtStationWindow(QWidget* parent = nullptr);
+    // `scale` below 1 makes the window smaller (StationFont).
+    explicit QtStationWindow(QWidget* parent = nullptr, double scale = 1.0);
     ~QtStationWindow() override;
 
     // The receiver of the window's events. Until one is attached the

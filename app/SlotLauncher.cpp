@@ -16,35 +16,32 @@ extern char** environ;
 
 namespace {
 
-constexpr double kScaleSteps = 100.0;  // the scale is rounded down to hundredths
-constexpr double kLeastScale = 0.1;    // below this a window is unusable anyway
-constexpr const char* kScaleVariable = "QT_SCALE_FACTOR";
+constexpr double kScaleStep = 0.01;  // scales are tried in hundredths
+constexpr double kLeastScale = 0.1;  // below this a window is unusable anyway
 // The signals the launcher passes on to its stations.
 constexpr int kPassedSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
-double FittingScale(int columns, int rows, const QRect& screen, const QSize& window, const QSize& frame)
+int Hundredths(double scale)
 {
-    const double across = static_cast<double>(screen.width() / columns - frame.width()) / window.width();
-    const double down = static_cast<double>(screen.height() / rows - frame.height()) / window.height();
-    const double scale = std::floor(std::min({1.0, across, down}) * kScaleSteps) / kScaleSteps;
-    return std::max(scale, kLeastScale);
+    return static_cast<int>(std::floor(scale / kScaleStep + 1e-9));
 }
 
-// This process's environment with Qt's scale factor set to `scale` (none at 1).
-std::vector<std::string> StationEnvironment(double scale)
+// The largest scale, in hundredths, at which a window and its frame fit a
+// cell: first the estimate from the window at scale 1, then down until the
+// measured window fits (its font does not shrink exactly in proportion).
+double FittingScale(const QSize& cell, const WindowSizeAt& window, const QSize& frame)
 {
-    std::vector<std::string> environment;
-    const std::string prefix = std::string(kScaleVariable) + "=";
-    for (char** variable = environ; *variable; ++variable) {
-        if (std::strncmp(*variable, prefix.c_str(), prefix.size()) != 0)
-            environment.emplace_back(*variable);
+    const QSize full = window(1.0);
+    const double across = static_cast<double>(cell.width() - frame.width()) / full.width();
+    const double down = static_cast<double>(cell.height() - frame.height()) / full.height();
+    for (int steps = std::min(Hundredths(1.0), Hundredths(std::min(across, down))); steps > Hundredths(kLeastScale);
+         --steps) {
+        const double scale = steps * kScaleStep;
+        const QSize size = window(scale) + frame;
+        if (size.width() <= cell.width() && size.height() <= cell.height())
+            return scale;
     }
-    if (scale < 1.0) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.2f", scale);
-        environment.push_back(prefix + text);
-    }
-    return environment;
+    return kLeastScale;
 }
 
 std::vector<char*> Pointers(std::vector<std::string>& texts)
@@ -57,12 +54,10 @@ std::vector<char*> Pointers(std::vector<std::string>& texts)
 }
 
 // Starts one station with every signal unblocked; -1 when it cannot start.
-pid_t SpawnStation(const std::string& program, std::vector<std::string> arguments,
-                   std::vector<std::string>& environment)
+pid_t SpawnStation(const std::string& program, std::vector<std::string> arguments)
 {
     arguments.insert(arguments.begin(), program);
     std::vector<char*> argv = Pointers(arguments);
-    std::vector<char*> envp = Pointers(environment);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t none;
@@ -70,7 +65,7 @@ pid_t SpawnStation(const std::string& program, std::vector<std::string> argument
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
     pid_t pid = -1;
-    const int error = posix_spawn(&pid, program.c_str(), nullptr, &attributes, argv.data(), envp.data());
+    const int error = posix_spawn(&pid, program.c_str(), nullptr, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     if (error != 0) {
         std::fprintf(stderr, "rurizuda: cannot start %s: %s\n", program.c_str(), std::strerror(error));
@@ -94,19 +89,18 @@ void ReportEnd(int slot, int status)
 
 }  // namespace
 
-SlotGrid PlanSlotGrid(int count, const QRect& screen, const QSize& window, const QSize& frame)
+SlotGrid PlanSlotGrid(int count, const QRect& screen, const WindowSizeAt& window, const QSize& frame)
 {
     count = std::max(count, 1);
     SlotGrid grid;
     grid.scale = 0;
     for (int columns = 1; columns <= count; ++columns) {
         const int rows = (count + columns - 1) / columns;
-        const double scale = FittingScale(columns, rows, screen, window, frame);
+        const double scale = FittingScale(QSize(screen.width() / columns, screen.height() / rows), window, frame);
         if (scale > grid.scale)
             grid = SlotGrid {columns, rows, scale, {}};
     }
-    const QSize scaled(static_cast<int>(std::ceil(window.width() * grid.scale)) + frame.width(),
-                       static_cast<int>(std::ceil(window.height() * grid.scale)) + frame.height());
+    const QSize scaled = window(grid.scale) + frame;
     const int cellWidth = screen.width() / grid.columns;
     const int cellHeight = screen.height() / grid.rows;
     for (int i = 0; i < count; ++i) {
@@ -131,10 +125,16 @@ std::vector<SlotStart> SlotsToStart(const std::vector<std::string>& ports, const
     return starts;
 }
 
-std::vector<std::string> SlotStationArguments(const SlotLaunch& launch, const SlotStart& slot, const QPoint& at)
+std::vector<std::string> SlotStationArguments(const SlotLaunch& launch, const SlotStart& slot, const QPoint& at,
+                                              double scale)
 {
     std::vector<std::string> arguments {"--slot", std::to_string(slot.slot), "--at",
                                         std::to_string(at.x()) + "," + std::to_string(at.y())};
+    if (scale < 1.0) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%.2f", scale);
+        arguments.insert(arguments.end(), {"--scale", text});
+    }
     const std::pair<const char*, const std::string*> valued[] = {
         {"--port", &slot.port}, {"--dir", &launch.stationDir}, {"--trace", &launch.wireTraceDir}};
     for (const auto& [option, value] : valued) {
@@ -167,12 +167,11 @@ int RunSlotStations(const SlotLaunch& launch, const std::vector<SlotStart>& star
 {
     // The signals are taken with sigwaitinfo, so that no handler and no
     // global state are needed; stations start with none blocked.
-    std::vector<std::string> environment = StationEnvironment(grid.scale);
     std::map<pid_t, int> running;  // process -> slot
     bool failed = false;
     for (size_t i = 0; i < starts.size() && i < grid.windows.size(); ++i) {
         const pid_t pid =
-            SpawnStation(launch.program, SlotStationArguments(launch, starts[i], grid.windows[i].topLeft()), environment);
+            SpawnStation(launch.program, SlotStationArguments(launch, starts[i], grid.windows[i].topLeft(), grid.scale));
         if (pid > 0)
             running[pid] = starts[i].slot;
         failed = failed || pid <= 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,7 @@
 // or hang never takes another down, their windows in a grid on the screen.
 
 // Where the windows of the slots go: a grid of `columns` x `rows` cells,
-// each window scaled by `scale` (Qt's scale factor, at most 1) so that
+// each window scaled by `scale` (at most 1; --scale of the station) so that
 // windows and their frames fit their cells without overlap.
 struct SlotGrid {
     int columns = 1;
@@ -23,10 +24,13 @@ struct SlotGrid {
     std::vector<QRect> windows;  // on the screen, in pixels, frame included; one per slot
 };
 
-// The grid of `count` windows of `window` pixels (plus `frame`, what a window
-// manager adds around it) on `screen` that shows them largest; the scale is
-// rounded down to hundredths.
-SlotGrid PlanSlotGrid(int count, const QRect& screen, const QSize& window, const QSize& frame);
+// The size in pixels of a station window at a scale.
+using WindowSizeAt = std::function<QSize(double scale)>;
+
+// The grid of `count` windows (each `window` pixels at its scale, plus
+// `frame`, what a window manager adds around it) on `screen` that shows
+// them largest; the scale is in hundredths.
+SlotGrid PlanSlotGrid(int count, const QRect& screen, const WindowSizeAt& window, const QSize& frame);
 
 struct SlotStart {
     int slot = 0;
@@ -46,8 +50,10 @@ struct SlotLaunch {
     bool engineering = false;
 };
 
-// The arguments (after the program) of one slot's station placed at `at`.
-std::vector<std::string> SlotStationArguments(const SlotLaunch& launch, const SlotStart& slot, const QPoint& at);
+// The arguments (after the program) of one slot's station placed at `at`
+// with its window at `scale`.
+std::vector<std::string> SlotStationArguments(const SlotLaunch& launch, const SlotStart& slot, const QPoint& at,
+                                              double scale);
 
 // SIGCHLD, SIGTERM, SIGINT and SIGHUP blocked in this thread and in every
 // thread it starts afterwards (so make it before Qt starts any), for the
@@ -66,8 +72,8 @@ private:
     sigset_t previous_;
 };
 
-// Starts one station per slot at its place in `grid`, with Qt's scale
-// factor set to the grid's, and waits until all have ended. SIGTERM, SIGINT
+// Starts one station per slot at its place in `grid`, its window at the
+// grid's scale, and waits until all have ended. SIGTERM, SIGINT
 // and SIGHUP are passed on to the stations. 0 when every station ended with
 // status 0; a station that could not start or failed is named on standard
 // error.

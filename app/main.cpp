@@ -137,7 +137,9 @@ int StartSlots(int argc, char* argv[], const CommandLine& line)
     {
         QGuiApplication app(argc, argv);
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        const QSize window = DialogUnits(StationFont()).ToPixels(kWindowWidthDlu, kWindowHeightDlu);
+        const auto window = [](double scale) {
+            return DialogUnits(StationFont(scale)).ToPixels(kWindowWidthDlu, kWindowHeightDlu);
+        };
         grid = PlanSlotGrid(static_cast<int>(starts.size()), screen, window, kWindowManagerFrame);
     }
     std::error_code ignored;
@@ -176,7 +178,8 @@ int main(int argc, char* argv[])
                     "  --slots              start one station per slot of [Slots] (or per --port given),\n"
                     "                       their windows side by side\n"
                     "  --list-units         print each attached unit's port, USB port path and slot, and end\n"
-                    "  --at X,Y             place the window's top left corner at X,Y on the screen\n",
+                    "  --at X,Y             place the window's top left corner at X,Y on the screen\n"
+                    "  --scale F            show the window at F (0.1 to 1) times its size\n",
                     kUsage);
         return EXIT_SUCCESS;
     }
@@ -209,14 +212,14 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
-    QApplication::setFont(StationFont());
+    QApplication::setFont(StationFont(line.windowScale));
     QApplication::setWindowIcon(ApplicationIcon());
 
-    QtStationWindow window;
+    QtStationWindow window(nullptr, line.windowScale);
     if (options.slot)
         window.ShowSlot(options.slot, !options.engineering);  // the writing station's options fill the label's corner
     if (line.windowAt)
-        window.move(QPoint(line.windowAt->x, line.windowAt->y) / window.devicePixelRatioF());
+        window.move(line.windowAt->x, line.windowAt->y);
     CRuriZudaDlg controller(window, options);
     window.Attach(controller);
     controller.OnInitDialog();

@@ -88,7 +88,7 @@ TEST(CommandLine, SlotsLauncherTakesAPortPerSlotButNoSlot)
               "");
 }
 
-TEST(CommandLine, ListUnitsIsASwitchAndAtAPlace)
+TEST(CommandLine, ListUnitsIsASwitchAtAPlaceAndScaleAFactor)
 {
     EXPECT_TRUE(Parse({"--list-units"}).listUnits);
     EXPECT_FALSE(Parse({}).windowAt);
@@ -98,6 +98,10 @@ TEST(CommandLine, ListUnitsIsASwitchAndAtAPlace)
     EXPECT_EQ(line.windowAt->y, -4);
     for (const char* bad : {"960", "1,2,3", "a,b", ",5"})
         EXPECT_NE(Parse({"--at", bad}).error, "") << bad;
+    EXPECT_DOUBLE_EQ(Parse({}).windowScale, 1.0);
+    EXPECT_DOUBLE_EQ(Parse({"--scale", "0.69"}).windowScale, 0.69);
+    for (const char* bad : {"0", "0.05", "1.5", "x", "0.5x", "nan"})
+        EXPECT_NE(Parse({"--scale", bad}).error, "") << bad;
 }
 
 }  // namespace

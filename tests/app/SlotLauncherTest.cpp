@@ -4,13 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "config/IniFile.h"
 
 namespace {
 
 const QRect kFullHd(0, 0, 1920, 1080);
-const QSize kWindow(1224, 726);  // the station window at scale 1
 const QSize kFrame(8, 32);
+
+// The station window, 1224 x 726 pixels at scale 1, shrinking in proportion.
+QSize Window(double scale)
+{
+    return QSize(static_cast<int>(std::lround(1224 * scale)), static_cast<int>(std::lround(726 * scale)));
+}
 
 TEST(SlotGrid, WindowsFitTheScreenWithoutOverlap)
 {
@@ -21,7 +28,7 @@ TEST(SlotGrid, WindowsFitTheScreenWithoutOverlap)
         double scale;
     } cases[] = {{1, 1, 1, 1.0}, {2, 2, 1, 0.77}, {4, 2, 2, 0.69}, {6, 3, 2, 0.51}, {8, 3, 3, 0.45}};
     for (const auto& c : cases) {
-        const SlotGrid grid = PlanSlotGrid(c.count, kFullHd, kWindow, kFrame);
+        const SlotGrid grid = PlanSlotGrid(c.count, kFullHd, Window, kFrame);
         EXPECT_EQ(grid.columns, c.columns) << c.count;
         EXPECT_EQ(grid.rows, c.rows) << c.count;
         EXPECT_DOUBLE_EQ(grid.scale, c.scale) << c.count;
@@ -34,9 +41,18 @@ TEST(SlotGrid, WindowsFitTheScreenWithoutOverlap)
     }
 }
 
+TEST(SlotGrid, AWindowLargerThanEstimatedGetsASmallerScale)
+{
+    // Fonts do not shrink in proportion: here the window keeps 20 pixels more.
+    const auto stubborn = [](double scale) { return Window(scale) + QSize(0, scale < 1 ? 20 : 0); };
+    const SlotGrid grid = PlanSlotGrid(4, kFullHd, stubborn, kFrame);
+    EXPECT_DOUBLE_EQ(grid.scale, 0.67);  // 0.69 in proportion
+    EXPECT_LE(grid.windows[0].height(), 540);
+}
+
 TEST(SlotGrid, ScreenOffsetMovesEveryWindow)
 {
-    const SlotGrid grid = PlanSlotGrid(2, QRect(100, 40, 1920, 1080), kWindow, kFrame);
+    const SlotGrid grid = PlanSlotGrid(2, QRect(100, 40, 1920, 1080), Window, kFrame);
     EXPECT_EQ(grid.windows[0].topLeft(), QPoint(100, 40));
     EXPECT_EQ(grid.windows[1].topLeft(), QPoint(1060, 40));
 }
@@ -61,11 +77,12 @@ TEST(SlotsToStart, PortsGivenNumberTheSlotsElseTheProfileDoes)
 TEST(SlotStationArguments, SlotPlaceAndWhatTheLauncherWasGiven)
 {
     SlotLaunch launch;
-    EXPECT_EQ(SlotStationArguments(launch, {3, ""}, QPoint(960, 540)),
+    EXPECT_EQ(SlotStationArguments(launch, {3, ""}, QPoint(960, 540), 1.0),
               (std::vector<std::string> {"--slot", "3", "--at", "960,540"}));
     launch = {"/usr/bin/rurizuda", "/srv/line", "traces", true};
-    EXPECT_EQ(SlotStationArguments(launch, {1, "/dev/pts/2"}, QPoint(0, 0)),
-              (std::vector<std::string> {"--slot", "1", "--at", "0,0", "--port", "/dev/pts/2", "--dir", "/srv/line",
+    EXPECT_EQ(SlotStationArguments(launch, {1, "/dev/pts/2"}, QPoint(0, 0), 0.69),
+              (std::vector<std::string> {"--slot", "1", "--at", "0,0", "--scale", "0.69", "--port", "/dev/pts/2",
+                                         "--dir", "/srv/line",
                                          "--trace", "traces", "--engineering"}));
 }
 
