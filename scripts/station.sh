@@ -38,7 +38,7 @@ unit_attached() {
 # slot tests a unit of its own and all pass the example profile's checks.
 slot_unit() {
   local k="$1"
-  echo --mac "A45E60C1229$k" --ssid "RURIZUDA-229$k" --imei "86740001234567$k" \
+  echo --pn-locked --mac "A45E60C1229$k" --ssid "RURIZUDA-229$k" --imei "86740001234567$k" \
        --sn "RZ26A014587$k" --pcba-sn "PB26A014587$k"
 }
 
@@ -55,7 +55,7 @@ if [ "${1:-}" = --slots ] && [[ "${2:-}" =~ ^[1-8]$ ]]; then
     sims+=($!)
     port=""
     for _ in $(seq 100); do
-      read -r port <"$run/unit-sim-$k.port" 2>/dev/null && [ -n "$port" ] && break
+      read -r port 2>/dev/null <"$run/unit-sim-$k.port" && [ -n "$port" ] && break
       sleep 0.1
     done
     [ -n "$port" ] || { echo "Unit simulator $k did not start (see $run/unit-sim-$k.log)." >&2; exit 1; }

@@ -89,7 +89,7 @@ start_simulator() {
   pids+=("$sim_pid")
   port=""
   for i in $(seq 100); do
-    read -r port <"$out/$name.port" 2>/dev/null && [ -n "$port" ] && return 0
+    read -r port 2>/dev/null <"$out/$name.port" && [ -n "$port" ] && return 0
     sleep 0.1
   done
   fail "the simulator $name named no terminal"
