@@ -62,8 +62,7 @@ Round RunRound(int count)
     std::vector<std::unique_ptr<ChildProcess>> simulators;
     std::vector<std::string> ports;
     for (int i = 0; i < count; ++i) {
-        simulators.push_back(
-            std::make_unique<ChildProcess>(std::vector<std::string> {UNIT_SIM_PROGRAM, "--delay", "0", "--key-delay", "500"}));
+        simulators.push_back(std::make_unique<ChildProcess>(SimulatorCommand()));
         ports.push_back(simulators.back()->ReadLine(kSimulatorStartMs));
         if (ports.back().empty()) {
             round.complete = false;

@@ -32,11 +32,7 @@ int main(int argc, char* argv[])
         return 2;
     }
 
-    // The unit answers at once, so a read that finds bytes measures the
-    // station rather than the unit; it reports its key half a second after
-    // the key test starts, so the report waits on the port when the first
-    // poll tick listens.
-    ChildProcess simulator({UNIT_SIM_PROGRAM, "--delay", "0", "--key-delay", "500"});
+    ChildProcess simulator(SimulatorCommand());
     const std::string port = simulator.ReadLine(kSimulatorStartMs);
     if (port.empty()) {
         std::fprintf(stderr, "bench-onekey: the simulator did not start\n");

@@ -174,3 +174,7 @@ std::string ExampleProfile()
     return text.str();
 }
 
+std::vector<std::string> SimulatorCommand()
+{
+    return {UNIT_SIM_PROGRAM, "--delay", "0", "--key-delay", "500", "--pn-locked"};
+}

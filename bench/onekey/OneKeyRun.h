@@ -20,6 +20,13 @@ struct OneKeyFigures {
 // station is `slot` (0: none). The scan fields get the example unit's labels.
 OneKeyFigures RunOneKeyTest(const std::string& port, int slot = 0);
 
+// The simulator program as the benchmarks run it: the unit answers at once,
+// so a read that finds bytes measures the station rather than the unit; it
+// reports its key half a second after the key test starts, so the report
+// waits on the port when the first poll tick listens; it arrives locked to
+// its network, as from the line before, so that UNLOCK passes.
+std::vector<std::string> SimulatorCommand();
+
 // workstation.ini of the example profile: every item on, the reboot after 3 s.
 std::string ExampleProfile();
 
