@@ -42,5 +42,6 @@ struct CommandLine {
 // Options also take the form --option=VALUE.
 CommandLine ParseCommandLine(std::span<const std::string> args);
 
-inline constexpr const char* kUsage = "usage: rurizuda [--port PATH] [--screenshot FILE.png] [--engineering] [--dir DIR]"
-                                      " [--trace DIR] [--slot N | --slots | --list-units] [--version] [--help]";
+inline constexpr const char* kUsage =
+    "usage: rurizuda [--port PATH] [--screenshot FILE.png] [--engineering] [--dir DIR] [--trace DIR]"
+    " [--slot N | --slots | --list-units] [--at X,Y] [--scale F] [--version] [--help]";

@@ -170,8 +170,8 @@ int RunSlotStations(const SlotLaunch& launch, const std::vector<SlotStart>& star
     std::map<pid_t, int> running;  // process -> slot
     bool failed = false;
     for (size_t i = 0; i < starts.size() && i < grid.windows.size(); ++i) {
-        const pid_t pid =
-            SpawnStation(launch.program, SlotStationArguments(launch, starts[i], grid.windows[i].topLeft(), grid.scale));
+        const QPoint at = grid.windows[i].topLeft();
+        const pid_t pid = SpawnStation(launch.program, SlotStationArguments(launch, starts[i], at, grid.scale));
         if (pid > 0)
             running[pid] = starts[i].slot;
         failed = failed || pid <= 0;

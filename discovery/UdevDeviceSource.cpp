@@ -93,7 +93,8 @@ std::optional<std::vector<PresentDevice>> UdevDeviceSource::PresentDevices()
         const UsbParents usb = UsbParentsOf(tty.get());
         if (!usb.device)
             continue;
-        devices.push_back({{HardwareIdOf(usb)}, Text(udev_device_get_sysname(tty.get())), false, PortPathOf(usb.device)});
+        const std::string name = Text(udev_device_get_sysname(tty.get()));
+        devices.push_back({{HardwareIdOf(usb)}, name, false, PortPathOf(usb.device)});
     }
     return devices;
 }

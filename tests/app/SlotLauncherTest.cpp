@@ -60,7 +60,8 @@ TEST(SlotGrid, ScreenOffsetMovesEveryWindow)
 TEST(SlotsToStart, PortsGivenNumberTheSlotsElseTheProfileDoes)
 {
     std::string error;
-    const SlotMap map = ReadSlotMap(IniFile::FromText("[Slots]\nSLOT2=pci-0000:00:14.0-usb-0:2\nSLOT7=pci-0000:00:14.0-usb-0:7\n"));
+    const SlotMap map =
+        ReadSlotMap(IniFile::FromText("[Slots]\nSLOT2=pci-0000:00:14.0-usb-0:2\nSLOT7=pci-0000:00:14.0-usb-0:7\n"));
     const std::vector<SlotStart> simulated = SlotsToStart({"/dev/pts/3", "/dev/pts/5"}, map, error);
     ASSERT_EQ(simulated.size(), 2u);
     EXPECT_EQ(simulated[1].slot, 2);

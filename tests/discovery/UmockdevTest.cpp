@@ -275,8 +275,9 @@ TEST_F(SlotPlug, MalformedSlotsStopTheStartBeforeAnyWindow)
     std::ofstream(dir.Path() / "workstation.ini") << "[Slots]\nSLOT2=/dev/ttyACM1\n";
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // A station that starts saves a picture and ends.
-    const ProgramRun run = RunProgram(
-        {STATION_PROGRAM, "--slot", "2", "--dir", dir.Path().string(), "--screenshot", (dir.Path() / "w.png").string()});
+    const std::string picture = (dir.Path() / "w.png").string();
+    const ProgramRun run =
+        RunProgram({STATION_PROGRAM, "--slot", "2", "--dir", dir.Path().string(), "--screenshot", picture});
     EXPECT_EQ(run.status, 1);
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "slot-2"));  // the station never started
 }
