@@ -7,8 +7,11 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QScreen>
 
@@ -16,8 +19,8 @@
 #include "app/CommandLine.h"
 #include "app/DialogUnits.h"
 #include "app/QtStationWindow.h"
-#include "app/StationFolder.h"
 #include "app/SlotLauncher.h"
+#include "app/StationFolder.h"
 #include "app/StationFont.h"
 #include "app/UnitList.h"
 #include "config/SlotMap.h"
@@ -120,18 +123,28 @@ int ListUnits(const std::string& stationDir)
     return EXIT_SUCCESS;
 }
 
+// Why the slots cannot start, on standard error and, for a launcher started
+// from the desktop menu (no terminal to read it on), in a box.
+int SlotsCannotStart(int argc, char* argv[], const std::string& reason)
+{
+    std::fprintf(stderr, "rurizuda: %s\n", reason.c_str());
+    if (!isatty(STDERR_FILENO)) {
+        QApplication app(argc, argv);
+        QMessageBox::warning(nullptr, QString::fromUtf8(kApplicationName), QString::fromStdString(reason));
+    }
+    return EXIT_FAILURE;
+}
+
 // --slots: one station process per slot, their windows in a grid.
 int StartSlots(int argc, char* argv[], const CommandLine& line)
 {
-    const std::optional<SlotMap> map = ReadSlots();
-    if (!map)
-        return EXIT_FAILURE;
+    const SlotMap map = LoadSlotMap(StationProfilePath());
+    if (!map.error.empty())
+        return SlotsCannotStart(argc, argv, map.error);
     std::string error;
-    const std::vector<SlotStart> starts = SlotsToStart(line.ports, *map, error);
-    if (starts.empty()) {
-        std::fprintf(stderr, "rurizuda: %s\n", error.c_str());
-        return EXIT_FAILURE;
-    }
+    const std::vector<SlotStart> starts = SlotsToStart(line.ports, map, error);
+    if (starts.empty())
+        return SlotsCannotStart(argc, argv, error);
     const LauncherSignals held;  // before Qt starts any thread
     SlotGrid grid;
     {
