@@ -24,6 +24,13 @@
 
 namespace {
 
+// Where a slot's number stands: the corner at the bottom right, free on a
+// test station.
+constexpr DluRect kSlotLabelRect {540, 318, 220, 40};
+constexpr double kSlotLabelFontScale = 2.5;  // against the window's font
+constexpr const char* kSlotTitle = "SLOT %1 - %2";
+constexpr const char* kSlotLabelText = "SLOT %1";
+
 // The fields a barcode scanner fills; Enter in them belongs to the controller.
 constexpr int kScanFields[] = {ctl::kScanMac, ctl::kScanImei, ctl::kScanSn, ctl::kScanPcbaSn};
 
@@ -66,14 +73,14 @@ QString ToQt(const std::string& text)
 
 }  // namespace
 
-QtStationWindow::QtStationWindow(QWidget* parent)
+QtStationWindow::QtStationWindow(QWidget* parent, double scale)
     : QDialog(parent)
 {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(kWindowTitle));
     setWindowIcon(ApplicationIcon());
-    setFont(StationFont());
+    setFont(StationFont(scale));
     // Message boxes and the about box are windows of their own; let them
     // inherit the CJK font.
     setAttribute(Qt::WA_WindowPropagation);
@@ -98,6 +105,31 @@ void QtStationWindow::Attach(CRuriZudaDlg& controller)
 void QtStationWindow::Attach(WindowEvents& events)
 {
     events_ = &events;
+}
+
+void QtStationWindow::ShowSlot(int slot, bool label)
+{
+    setWindowTitle(QString::fromUtf8(kSlotTitle).arg(slot).arg(QString::fromUtf8(kWindowTitle)));
+    if (!label)
+        return;
+    if (!slotLabel_) {
+        slotLabel_ = new QLabel(this);
+        QFont large = font();
+        large.setPointSizeF(large.pointSizeF() * kSlotLabelFontScale);
+        large.setBold(true);
+        slotLabel_->setFont(large);
+        slotLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        slotLabel_->setGeometry(DialogUnits(font()).ToPixels(kSlotLabelRect));
+    }
+    slotLabel_->setText(QString::fromUtf8(kSlotLabelText).arg(slot));
+}
+
+void QtStationWindow::BringToFront()
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
 }
 
 void QtStationWindow::BuildControls()

@@ -14,6 +14,7 @@
 class CRuriZudaDlg;
 class QAction;
 class QComboBox;
+class QLabel;
 class QMenu;
 class QSocketNotifier;
 
@@ -25,7 +26,8 @@ class QSocketNotifier;
 class QtStationWindow : public QDialog, public StationWindow {
     Q_OBJECT
 public:
-    explicit QtStationWindow(QWidget* parent = nullptr);
+    // `scale` below 1 makes the window smaller (StationFont).
+    explicit QtStationWindow(QWidget* parent = nullptr, double scale = 1.0);
     ~QtStationWindow() override;
 
     // The receiver of the window's events. Until one is attached the
@@ -51,8 +53,15 @@ public:
     void SelectPort(int index) override;
     std::string CurrentPort() const override;
     int PortCount() const override;
+    void BringToFront() override;
     void WatchDeviceNotifications(int descriptor) override;
     void UnwatchDeviceNotifications() override;
+
+    // The window of a slot: the slot number in the title and, with
+    // `label`, in large letters in the corner at the bottom right, which
+    // only the writing station's options use.
+    void ShowSlot(int slot, bool label = true);
+    QLabel* SlotLabel() const { return slotLabel_; }
 
     // Ends the window and tells the receiver.
     void done(int result) override;
@@ -92,4 +101,5 @@ private:
     QAction* aboutAction_ = nullptr;
     QSocketNotifier* deviceNotifier_ = nullptr;
     bool shown_ = false;
+    QLabel* slotLabel_ = nullptr;
 };

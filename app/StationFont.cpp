@@ -2,12 +2,12 @@
 
 #include <QStringList>
 
-QFont StationFont()
+QFont StationFont(double scale)
 {
     QFont font;
     font.setFamilies({QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("WenQuanYi Micro Hei"),
                       QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Droid Sans Fallback"),
                       QStringLiteral("SimSun")});
-    font.setPointSize(kStationFontPoints);
+    font.setPointSizeF(kStationFontPoints * scale);
     return font;
 }

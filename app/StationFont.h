@@ -4,6 +4,8 @@
 
 // The window's 9-point font. It must carry CJK glyphs ("不确定状态"); the
 // first family is Debian's fonts-wqy-zenhei, the others are fallbacks.
-QFont StationFont();
+// `scale` shrinks it: the window's layout follows its font (dialog units),
+// so the whole window shrinks with it.
+QFont StationFont(double scale = 1.0);
 
 inline constexpr int kStationFontPoints = 9;

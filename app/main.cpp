@@ -3,23 +3,38 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QScreen>
 
 #include "app/AppIcon.h"
 #include "app/CommandLine.h"
+#include "app/DialogUnits.h"
 #include "app/QtStationWindow.h"
+#include "app/SlotLauncher.h"
 #include "app/StationFolder.h"
 #include "app/StationFont.h"
+#include "app/UnitList.h"
+#include "config/SlotMap.h"
+#include "discovery/UdevDeviceSource.h"
 #include "link/StationLog.h"
 #include "station/CRuriZudaDlg.h"
 
 namespace {
 
 constexpr int kUsageError = 2;
+// Room for what a window manager adds around a window (borders, title bar)
+// when the slots' windows are placed side by side.
+constexpr QSize kWindowManagerFrame {8, 32};
+constexpr const char* kOwnExecutable = "/proc/self/exe";
 
 bool IsSet(const char* name)
 {
@@ -75,6 +90,82 @@ bool EnterStationFolder(const std::string& dirOption, StationOptions& options)
     return true;
 }
 
+// The [Slots] map of the profile in the current directory; nullopt, with the
+// reason printed, when it is malformed.
+std::optional<SlotMap> ReadSlots()
+{
+    SlotMap map = LoadSlotMap(StationProfilePath());
+    if (!map.error.empty()) {
+        std::fprintf(stderr, "rurizuda: %s\n", map.error.c_str());
+        return std::nullopt;
+    }
+    return map;
+}
+
+// --list-units: the attached units, their USB ports and slots.
+int ListUnits(const std::string& stationDir)
+{
+    StationOptions options;
+    if (!EnterStationFolder(stationDir, options))
+        return EXIT_FAILURE;
+    const SlotMap map = LoadSlotMap(StationProfilePath());
+    const auto devices = UdevDeviceSource().PresentDevices();
+    if (!devices) {
+        std::fprintf(stderr, "rurizuda: cannot list the devices (udev)\n");
+        return EXIT_FAILURE;
+    }
+    for (const std::string& line : UnitListLines(*devices, map))
+        std::printf("%s\n", line.c_str());
+    if (!map.error.empty()) {
+        std::fprintf(stderr, "rurizuda: %s\n", map.error.c_str());
+        return EXIT_FAILURE;
+    }
+    return EXIT_SUCCESS;
+}
+
+// Why the slots cannot start, on standard error and, for a launcher started
+// from the desktop menu (no terminal to read it on), in a box.
+int SlotsCannotStart(int argc, char* argv[], const std::string& reason)
+{
+    std::fprintf(stderr, "rurizuda: %s\n", reason.c_str());
+    if (!isatty(STDERR_FILENO)) {
+        QApplication app(argc, argv);
+        QMessageBox::warning(nullptr, QString::fromUtf8(kApplicationName), QString::fromStdString(reason));
+    }
+    return EXIT_FAILURE;
+}
+
+// --slots: one station process per slot, their windows in a grid.
+int StartSlots(int argc, char* argv[], const CommandLine& line)
+{
+    const SlotMap map = LoadSlotMap(StationProfilePath());
+    if (!map.error.empty())
+        return SlotsCannotStart(argc, argv, map.error);
+    std::string error;
+    const std::vector<SlotStart> starts = SlotsToStart(line.ports, map, error);
+    if (starts.empty())
+        return SlotsCannotStart(argc, argv, error);
+    const LauncherSignals held;  // before Qt starts any thread
+    SlotGrid grid;
+    {
+        QGuiApplication app(argc, argv);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const auto window = [](double scale) {
+            return DialogUnits(StationFont(scale)).ToPixels(kWindowWidthDlu, kWindowHeightDlu);
+        };
+        grid = PlanSlotGrid(static_cast<int>(starts.size()), screen, window, kWindowManagerFrame);
+    }
+    std::error_code ignored;
+    SlotLaunch launch;
+    launch.program = std::filesystem::read_symlink(kOwnExecutable, ignored).string();
+    // The stations are started in the station folder: a --dir is passed on
+    // as that folder, whatever it was relative to.
+    launch.stationDir = line.stationDir.empty() ? "" : std::filesystem::current_path(ignored).string();
+    launch.wireTraceDir = line.options.wireTraceDir;
+    launch.engineering = line.options.engineering;
+    return RunSlotStations(launch, starts, grid, held);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -94,7 +185,14 @@ int main(int argc, char* argv[])
                     "  --dir DIR            keep workstation.ini, writelog.txt and the databases in DIR\n"
                     "                       (created when missing, with the example profile copied in)\n"
                     "  --version            print the version and end\n"
-                    "  --trace DIR          write every byte exchanged with the unit to DIR, one file per unit\n",
+                    "  --trace DIR          write every byte exchanged with the unit to DIR, one file per unit\n"
+                    "  --slot N             be slot N (1-8): test the unit at the USB port [Slots] SLOTN names,\n"
+                    "                       keep the log and traces in slot-N/ of the station folder\n"
+                    "  --slots              start one station per slot of [Slots] (or per --port given),\n"
+                    "                       their windows side by side\n"
+                    "  --list-units         print each attached unit's port, USB port path and slot, and end\n"
+                    "  --at X,Y             place the window's top left corner at X,Y on the screen\n"
+                    "  --scale F            show the window at F (0.1 to 1) times its size\n",
                     kUsage);
         return EXIT_SUCCESS;
     }
@@ -102,6 +200,8 @@ int main(int argc, char* argv[])
         std::printf("rurizuda %s\n", RURIZUDA_VERSION);
         return EXIT_SUCCESS;
     }
+    if (line.listUnits)
+        return ListUnits(line.stationDir);
     if (!HaveDisplay()) {
         std::fprintf(stderr, "rurizuda: no display: set DISPLAY or WAYLAND_DISPLAY "
                              "(or QT_QPA_PLATFORM=offscreen for a screenshot)\n");
@@ -115,12 +215,24 @@ int main(int argc, char* argv[])
     StationOptions options = line.options;
     if (!EnterStationFolder(line.stationDir, options))
         return EXIT_FAILURE;
+    if (line.startSlots)
+        return StartSlots(argc, argv, line);
+    if (options.slot) {
+        const std::optional<SlotMap> map = ReadSlots();
+        if (!map)
+            return EXIT_FAILURE;
+        options.slotPortPath = map->PathOf(options.slot);
+    }
 
     QApplication app(argc, argv);
-    QApplication::setFont(StationFont());
+    QApplication::setFont(StationFont(line.windowScale));
     QApplication::setWindowIcon(ApplicationIcon());
 
-    QtStationWindow window;
+    QtStationWindow window(nullptr, line.windowScale);
+    if (options.slot)
+        window.ShowSlot(options.slot, !options.engineering);  // the writing station's options fill the label's corner
+    if (line.windowAt)
+        window.move(line.windowAt->x, line.windowAt->y);
     CRuriZudaDlg controller(window, options);
     window.Attach(controller);
     controller.OnInitDialog();

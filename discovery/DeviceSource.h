@@ -12,6 +12,9 @@ struct PresentDevice {
     std::string portName;
     // The hardware IDs could not be read for another reason than their absence.
     bool readError = false;
+    // The physical USB port the device is plugged into, as udev's ID_PATH of
+    // the USB device ("pci-0000:00:14.0-usb-0:2.3"); "" when unknown.
+    std::string portPath {};
 };
 
 // Where the present devices come from: libudev on Linux, a list in tests.

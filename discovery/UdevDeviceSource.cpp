@@ -21,17 +21,54 @@ std::string Attribute(udev_device* device, const char* name)
     return value ? value : "";
 }
 
-// The hardware ID of a tty on a USB interface; "" when it is not on one.
-std::string HardwareIdOf(udev_device* tty)
+std::string Text(const char* text)
 {
-    udev_device* interface = udev_device_get_parent_with_subsystem_devtype(tty, "usb", "usb_interface");
-    if (!interface)
+    return text ? text : "";
+}
+
+// The USB interface and device a tty sits on; null when it is not on one.
+// Both belong to the tty.
+struct UsbParents {
+    udev_device* interface = nullptr;
+    udev_device* device = nullptr;
+};
+
+UsbParents UsbParentsOf(udev_device* tty)
+{
+    UsbParents parents;
+    parents.interface = udev_device_get_parent_with_subsystem_devtype(tty, "usb", "usb_interface");
+    if (parents.interface)
+        parents.device = udev_device_get_parent_with_subsystem_devtype(parents.interface, "usb", "usb_device");
+    return parents;
+}
+
+std::string HardwareIdOf(const UsbParents& usb)
+{
+    return "USB\\VID_" + Attribute(usb.device, "idVendor") + "&PID_" + Attribute(usb.device, "idProduct") +
+           "&REV_" + Attribute(usb.device, "bcdDevice") + "&MI_" + Attribute(usb.interface, "bInterfaceNumber");
+}
+
+// The USB port of a USB device: udev's ID_PATH when it has set one, else the
+// same text built from the device's place in sysfs as udev builds it: the
+// host controller's bus and name, then "usb-0:" and the port chain of the
+// device's name ("1-2.3" on controller 0000:00:14.0 gives
+// "pci-0000:00:14.0-usb-0:2.3").
+std::string PortPathOf(udev_device* usb)
+{
+    const std::string idPath = Text(udev_device_get_property_value(usb, "ID_PATH"));
+    if (!idPath.empty())
+        return idPath;
+    const std::string name = Text(udev_device_get_sysname(usb));
+    const size_t dash = name.find('-');
+    if (dash == std::string::npos)
         return "";
-    udev_device* usb = udev_device_get_parent_with_subsystem_devtype(interface, "usb", "usb_device");
-    if (!usb)
-        return "";
-    return "USB\\VID_" + Attribute(usb, "idVendor") + "&PID_" + Attribute(usb, "idProduct") + "&REV_" +
-           Attribute(usb, "bcdDevice") + "&MI_" + Attribute(interface, "bInterfaceNumber");
+    const std::string port = "usb-0:" + name.substr(dash + 1);
+    for (udev_device* parent = udev_device_get_parent(usb); parent; parent = udev_device_get_parent(parent)) {
+        const std::string subsystem = Text(udev_device_get_subsystem(parent));
+        if (subsystem == "pci" || subsystem == "platform")
+            return subsystem + "-" + Text(udev_device_get_sysname(parent)) + "-" + port;
+    }
+    return port;
 }
 
 }  // namespace
@@ -53,11 +90,11 @@ std::optional<std::vector<PresentDevice>> UdevDeviceSource::PresentDevices()
         UdevPtr<udev_device> tty(udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry)));
         if (!tty)
             continue;
-        const std::string id = HardwareIdOf(tty.get());
-        if (id.empty())
+        const UsbParents usb = UsbParentsOf(tty.get());
+        if (!usb.device)
             continue;
-        const char* name = udev_device_get_sysname(tty.get());
-        devices.push_back({{id}, name ? name : "", false});
+        const std::string name = Text(udev_device_get_sysname(tty.get()));
+        devices.push_back({{HardwareIdOf(usb)}, name, false, PortPathOf(usb.device)});
     }
     return devices;
 }

@@ -1,6 +1,7 @@
 #include "discovery/UnitPortSearch.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -21,11 +22,18 @@ bool MatchesUnit(const PresentDevice& device)
                        [](const std::string& id) { return UpperCase(id) == kUnitHardwareId; });
 }
 
+bool AtPort(const PresentDevice& device, const std::optional<std::string>& portPath)
+{
+    return !portPath || (!device.portPath.empty() && device.portPath == *portPath);
+}
+
 }  // namespace
 
-UnitSearchResult FindUnitPort(const std::vector<PresentDevice>& devices)
+UnitSearchResult FindUnitPort(const std::vector<PresentDevice>& devices, const std::optional<std::string>& portPath)
 {
     for (const auto& device : devices) {
+        if (!AtPort(device, portPath))
+            continue;
         if (device.readError)
             return {};
         if (!MatchesUnit(device))
@@ -35,6 +43,14 @@ UnitSearchResult FindUnitPort(const std::vector<PresentDevice>& devices)
         return {UnitSearchResult::Outcome::FoundWithPort, device.portName};
     }
     return {};
+}
+
+std::vector<PresentDevice> AttachedUnits(const std::vector<PresentDevice>& devices)
+{
+    std::vector<PresentDevice> units;
+    std::copy_if(devices.begin(), devices.end(), std::back_inserter(units),
+                 [](const PresentDevice& device) { return !device.readError && MatchesUnit(device); });
+    return units;
 }
 
 std::optional<std::string> ComPortFromFriendlyName(const std::string& friendlyName)

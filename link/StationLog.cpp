@@ -34,15 +34,15 @@ int LogOpenFile(const char* path)
     return logFile ? 1 : 0;
 }
 
-int LogOpen()
+int LogOpen(const std::string& path)
 {
-    const std::string path = std::string("./") + kStationLogName;
-    if (LogOpenFile(path.c_str()))
+    const std::string relative = path.empty() ? kStationLogName : path;
+    if (LogOpenFile(("./" + relative).c_str()))
         return 1;
     const int err = errno;
     char cwd[4096];
     const char* where = getcwd(cwd, sizeof cwd) ? cwd : ".";
-    std::fprintf(stderr, "rurizuda: cannot open the station log %s/%s: %s\n", where, kStationLogName,
+    std::fprintf(stderr, "rurizuda: cannot open the station log %s/%s: %s\n", where, relative.c_str(),
                  std::strerror(err));
     std::exit(EXIT_FAILURE);
 }

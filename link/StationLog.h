@@ -1,12 +1,15 @@
 #pragma once
 
+#include <string>
+
 // The station log, writelog.txt in the current directory. Only the AT module
 // writes to it: one time-stamped entry per failure point it reaches.
 
-// Opens ./writelog.txt for appending (created when missing) and returns 1.
+// Opens the log for appending (created when missing) and returns 1: by
+// default ./writelog.txt, else `path` relative to the current directory.
 // When the file cannot be opened the process ends with status 1 after a
 // one-line reason on standard error.
-int LogOpen();
+int LogOpen(const std::string& path = {});
 
 // Opens the log at `path`; returns 1, or 0 when it cannot be opened (nothing
 // else happens then). LogOpen is built on this.

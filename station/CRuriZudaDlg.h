@@ -42,6 +42,10 @@ struct StationOptions {
     // Folder of the wire trace files (--trace DIR); wins over the profile's
     // WIRETRACE_DIR. Empty: the profile decides.
     std::string wireTraceDir {};
+    int slot = 0;  // this station's slot; 0 when started without --slot
+    // The USB port of the slot ([Slots] of workstation.ini). A slot lists
+    // only a unit plugged into this port, and none when it is "".
+    std::string slotPortPath {};
 };
 
 // Texts of the edit controls the operations read, as last copied from the
@@ -286,6 +290,16 @@ private:
     // The button's row of the button table run; nothing for other controls.
     void RunButton(int control);
     void ListFixedPort();
+    // The USB port a unit must sit at to be this station's: the slot's port
+    // with a slot, any port without one.
+    std::optional<std::string> SlotPortFilter() const;
+    // An arrived unit listed; with a slot only when it is new to the list.
+    void ListArrivedUnit(const std::string& name);
+    // A unit has come into this slot: its window comes to the front, ready
+    // for the first scan.
+    void CallOperatorToSlot();
+    // The station log: writelog.txt, in the slot's folder for a slot.
+    void OpenStationLog();
     void ListUnitPort(const std::string& name);
     void UnlistUnitPort();
     // Shows at most `length` leading characters of `text` in a box and repaints.

@@ -31,6 +31,33 @@ void CRuriZudaDlg::ListUnitPort(const std::string& name)
     DevicePresent = 1;
 }
 
+std::optional<std::string> CRuriZudaDlg::SlotPortFilter() const
+{
+    if (!options_.slot)
+        return std::nullopt;
+    return options_.slotPortPath;
+}
+
+void CRuriZudaDlg::ListArrivedUnit(const std::string& name)
+{
+    if (!options_.slot) {
+        ListUnitPort(name);
+        return;
+    }
+    // A unit arriving at another slot's port finds this slot's unit listed
+    // already: nothing changes here.
+    if (DevicePresent && window_.PortCount() > 0 && window_.CurrentPort() == name)
+        return;
+    ListUnitPort(name);
+    CallOperatorToSlot();
+}
+
+void CRuriZudaDlg::CallOperatorToSlot()
+{
+    window_.BringToFront();
+    window_.SetFocus(ctl::kScanMac);
+}
+
 void CRuriZudaDlg::UnlistUnitPort()
 {
     window_.ClearPorts();
@@ -45,7 +72,7 @@ void CRuriZudaDlg::ScanForUnitPort()
     if (!devices)
         return;  // no device set: nothing changes, not even DiscoveryStarted
     using Outcome = UnitSearchResult::Outcome;
-    const UnitSearchResult found = FindUnitPort(*devices);
+    const UnitSearchResult found = FindUnitPort(*devices, SlotPortFilter());
 
     if (!DiscoveryStarted) {
         switch (found.outcome) {
@@ -63,7 +90,7 @@ void CRuriZudaDlg::ScanForUnitPort()
         if (found.outcome == Outcome::FoundNoPort)
             DevicePresent = 0;
         else if (found.outcome == Outcome::FoundWithPort)
-            ListUnitPort(found.portName);
+            ListArrivedUnit(found.portName);
         return;
     }
     if (found.outcome != Outcome::NotFound || !DevicePresent)

@@ -2,6 +2,7 @@
 // the dispatch of window events.
 #include "station/CRuriZudaDlg.h"
 
+#include "config/SlotMap.h"
 #include "discovery/UdevDeviceSource.h"
 #include "link/StationLog.h"
 #include "records/LineText.h"
@@ -49,7 +50,7 @@ void CRuriZudaDlg::OnInitDialog()
     FirstMessage = 0;
     ClearUnitValues();
     MaintenanceMode = 0;
-    LogOpen();  // ends the process with a reason when the log cannot be opened
+    OpenStationLog();
     DiscoveryStarted = 0;
     if (options_.fixedPort.empty())
         ScanForUnitPort();
@@ -61,6 +62,19 @@ void CRuriZudaDlg::OnInitDialog()
     if (options_.fixedPort.empty())
         RegisterPortNotification();
     StartWireTrace();
+}
+
+void CRuriZudaDlg::OpenStationLog()
+{
+    if (!options_.slot) {
+        LogOpen();  // ends the process with a reason when the log cannot be opened
+        return;
+    }
+    // Each slot writes a log of its own; a folder that cannot be made shows
+    // as the log that cannot be opened.
+    std::error_code ignored;
+    std::filesystem::create_directories(SlotFolder(options_.slot), ignored);
+    LogOpen((SlotFolder(options_.slot) / kStationLogName).string());
 }
 
 void CRuriZudaDlg::OnDestroy()

@@ -54,6 +54,10 @@ public:
     virtual std::string CurrentPort() const = 0;
     virtual int PortCount() const = 0;
 
+    // Raises the window above the others and activates it (a unit has
+    // arrived in this station's slot).
+    virtual void BringToFront() {}
+
     // Device notifications: the window watches the descriptor and calls the
     // controller's OnDeviceNotification when it is readable.
     virtual void WatchDeviceNotifications(int /*descriptor*/) {}

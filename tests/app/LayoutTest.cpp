@@ -45,6 +45,24 @@ TEST(WindowLayout, LabelTextsFit)
     }
 }
 
+TEST(WindowLayout, SlotNumberStandsLargeInAFreeCorner)
+{
+    QtStationWindow window;
+    window.ShowSlot(8);
+    const QLabel* slot = window.SlotLabel();
+    EXPECT_EQ(window.windowTitle().toStdString(), "SLOT 8 - KAVO RURIZUDA TOOL 1.2.2.5");
+    EXPECT_EQ(slot->text().toStdString(), "SLOT 8");
+    EXPECT_GE(slot->font().pointSizeF(), 2 * window.font().pointSizeF());
+    EXPECT_LE(slot->fontMetrics().horizontalAdvance(slot->text()), slot->width());
+    EXPECT_LE(slot->fontMetrics().height(), slot->height());
+    EXPECT_TRUE(window.rect().contains(slot->geometry()));
+    for (const QWidget* control : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (control != slot && control->isVisibleTo(&window)) {
+            EXPECT_FALSE(control->geometry().intersects(slot->geometry())) << window.ControlIdOf(control);
+        }
+    }
+}
+
 TEST(WindowLayout, EditsAreTallEnoughForText)
 {
     QtStationWindow window;

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include <umockdev.h>
@@ -15,6 +16,7 @@
 #include "station/ControlIds.h"
 #include "tests/station/FakeWindow.h"
 #include "tests/support/FakeDiscovery.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -24,7 +26,19 @@ struct UsbIdentity {
     std::string product = "4e31";
     std::string revision = "0100";
     std::string interface = "04";
+    // Where the device is plugged in: its port chain on the host controller
+    // ("2.3"), "" for a port of its own; and udev's ID_PATH, "" for none.
+    std::string port = "";
+    std::string idPath = "";
 };
+
+// The host controller the fake devices hang from, and the port path udev
+// would give a device on its port 2.3.
+constexpr const char* kController = "/devices/pci0000:00/0000:00:14.0";
+std::string PortPath(const std::string& port)
+{
+    return "pci-0000:00:14.0-usb-0:" + port;
+}
 
 class UnitPlug : public testing::Test {
 protected:
@@ -33,6 +47,9 @@ protected:
         const char* preload = std::getenv("LD_PRELOAD");
         ASSERT_TRUE(preload && std::strstr(preload, "umockdev")) << "run under umockdev-wrapper";
         bed = umockdev_testbed_new();
+        GError* error = nullptr;
+        const std::string controller = std::string("P: ") + kController + "\nE: SUBSYSTEM=pci\n\n";
+        ASSERT_TRUE(umockdev_testbed_add_from_string(bed, controller.c_str(), &error)) << error->message;
     }
 
     void TearDown() override
@@ -48,10 +65,13 @@ protected:
     // Adds a USB device with one interface and its tty; returns the tty's path.
     std::string Plug(const std::string& tty, const UsbIdentity& id = {})
     {
-        const std::string usb = "/devices/pci0000:00/usb1/1-" + std::to_string(++plugged);
-        const std::string interface = usb + "/" + "1-" + std::to_string(plugged) + ":1." + id.interface;
+        const std::string port = id.port.empty() ? std::to_string(++plugged) : id.port;
+        const std::string usb = std::string(kController) + "/usb1/1-" + port;
+        const std::string interface = usb + "/" + "1-" + port + ":1." + id.interface;
         const std::string node = interface + "/tty/" + tty;
-        const std::string record = "P: " + usb + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nA: idVendor=" + id.vendor +
+        const std::string idPath = id.idPath.empty() ? "" : "\nE: ID_PATH=" + id.idPath;
+        const std::string record = "P: " + usb + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device" + idPath +
+                                   "\nA: idVendor=" + id.vendor +
                                    "\nA: idProduct=" + id.product + "\nA: bcdDevice=" + id.revision + "\n\n" +
                                    "P: " + interface + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\n" +
                                    "A: bInterfaceNumber=" + id.interface + "\n\n" + "P: " + node + "\nN: " + tty +
@@ -75,10 +95,12 @@ protected:
         station->OnDeviceNotification();
     }
 
-    void Start()
+    void Start(int slot = 0, const std::string& slotPort = "")
     {
         StationOptions options;
         options.probe = &probe;
+        options.slot = slot;
+        options.slotPortPath = slotPort;
         station = std::make_unique<CRuriZudaDlg>(window, options);
         station->OnInitDialog();
     }
@@ -172,6 +194,92 @@ TEST_F(UnitPlug, SystemSourceReportsTheBuiltHardwareId)
     ASSERT_EQ(devices->size(), 1u);
     EXPECT_EQ(devices->front().hardwareIds, (std::vector<std::string> {"USB\\VID_1286&PID_4e31&REV_0100&MI_04"}));
     EXPECT_EQ(devices->front().portName, "ttyACM0");
+}
+
+TEST_F(UnitPlug, PortPathIsUdevsIdPathElseBuiltFromSysfs)
+{
+    Plug("ttyACM0", {.port = "2.3"});
+    Plug("ttyACM1", {.port = "4", .idPath = "pci-0000:00:1d.0-usb-0:1.4"});
+    const auto devices = UdevDeviceSource().PresentDevices();
+    ASSERT_TRUE(devices);
+    ASSERT_EQ(devices->size(), 2u);
+    EXPECT_EQ(devices->at(0).portPath, PortPath("2.3"));
+    EXPECT_EQ(devices->at(1).portPath, "pci-0000:00:1d.0-usb-0:1.4");
+}
+
+// Four units at four ports: 2.1 .. 2.4 are slots 1 to 4 of the profile below.
+class SlotPlug : public UnitPlug {
+protected:
+    void PlugFour()
+    {
+        for (int slot = 1; slot <= 4; ++slot)
+            units.push_back(Plug("ttyACM" + std::to_string(slot - 1), {.port = Port(slot)}));
+    }
+    static std::string Port(int slot) { return "2." + std::to_string(slot); }
+    std::vector<std::string> units;
+};
+
+TEST_F(SlotPlug, SlotListsOnlyTheUnitAtItsPort)
+{
+    PlugFour();
+    Start(2, PortPath(Port(2)));
+    EXPECT_EQ(window.ports, (std::vector<std::string> {"ttyACM1"}));
+    EXPECT_EQ(window.PictureOf(ctl::kPresenceLamp), Picture::GreenDisc);
+}
+
+TEST_F(SlotPlug, UnitsComingAndGoingAtOtherPortsChangeNothing)
+{
+    PlugFour();
+    Start(2, PortPath(Port(2)));
+    window.events.clear();
+    Unplug(units[2]);
+    Announce(Plug("ttyACM9", {.port = "3.1"}), "add");
+    EXPECT_EQ(window.ports, (std::vector<std::string> {"ttyACM1"}));
+    EXPECT_EQ(window.events, (std::vector<std::string> {}));
+    EXPECT_EQ(station->DevicePresent, 1);
+}
+
+TEST_F(SlotPlug, ArrivalAtTheSlotsPortBringsTheWindowToFrontForTheScan)
+{
+    Start(2, PortPath(Port(2)));
+    EXPECT_EQ(window.PortCount(), 0);
+    Announce(Plug("ttyACM1", {.port = Port(2)}), "add");
+    EXPECT_EQ(window.ports, (std::vector<std::string> {"ttyACM1"}));
+    EXPECT_EQ(window.events.back(), "front");
+    EXPECT_EQ(window.focus, ctl::kScanMac);
+}
+
+TEST_F(SlotPlug, SlotWithoutAPortListsNoUnit)
+{
+    PlugFour();
+    Start(5, "");
+    EXPECT_EQ(window.PortCount(), 0);
+    EXPECT_EQ(window.PictureOf(ctl::kPresenceLamp), Picture::RedDisc);
+}
+
+TEST_F(SlotPlug, ListUnitsPrintsEveryUnitsPortPathAndSlot)
+{
+    PlugFour();
+    Plug("ttyUSB0", {.vendor = "0403", .product = "6001", .port = "5"});
+    std::ofstream(dir.Path() / "workstation.ini")
+        << "[Slots]\nSLOT1=" << PortPath(Port(1)) << "\nSLOT2=" << PortPath(Port(2)) << "\nSLOT4=" << PortPath(Port(4))
+        << "\n";
+    const ProgramRun run = RunProgram({STATION_PROGRAM, "--list-units", "--dir", dir.Path().string()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "ttyACM0 " + PortPath("2.1") + " slot 1\nttyACM1 " + PortPath("2.2") + " slot 2\nttyACM2 " +
+                           PortPath("2.3") + " none\nttyACM3 " + PortPath("2.4") + " slot 4\n");
+}
+
+TEST_F(SlotPlug, MalformedSlotsStopTheStartBeforeAnyWindow)
+{
+    std::ofstream(dir.Path() / "workstation.ini") << "[Slots]\nSLOT2=/dev/ttyACM1\n";
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // A station that starts saves a picture and ends.
+    const std::string picture = (dir.Path() / "w.png").string();
+    const ProgramRun run =
+        RunProgram({STATION_PROGRAM, "--slot", "2", "--dir", dir.Path().string(), "--screenshot", picture});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "slot-2"));  // the station never started
 }
 
 }  // namespace

@@ -47,6 +47,18 @@ TEST(FindUnitPort, ReadErrorEndsTheSearchAsNotFound)
     EXPECT_EQ(FindUnitPort({}).outcome, Outcome::NotFound);
 }
 
+TEST(FindUnitPort, WithAPortPathOnlyTheUnitAtThatPortCounts)
+{
+    PresentDevice elsewhere {{kUnitHardwareId}, "ttyACM0", false, "pci-0000:00:14.0-usb-0:1"};
+    PresentDevice here {{kUnitHardwareId}, "ttyACM1", false, "pci-0000:00:14.0-usb-0:2"};
+    PresentDevice unknown {{kUnitHardwareId}, "ttyACM2", false, ""};
+    EXPECT_EQ(FindUnitPort({elsewhere, unknown, here}, here.portPath).portName, "ttyACM1");
+    EXPECT_EQ(FindUnitPort({elsewhere, unknown}, here.portPath).outcome, Outcome::NotFound);
+    EXPECT_EQ(FindUnitPort({unknown}, "").outcome, Outcome::NotFound);
+    EXPECT_EQ(FindUnitPort({elsewhere, here}).portName, "ttyACM0");
+    EXPECT_EQ(AttachedUnits({elsewhere, Device("USB\\VID_0403&PID_6001"), here}).size(), 2u);
+}
+
 TEST(ComPortFromFriendlyName, CutsTheNameAtItsParenthesis)
 {
     EXPECT_EQ(ComPortFromFriendlyName("Unit AT Port (COM7)"), "COM7");

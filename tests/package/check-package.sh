@@ -63,6 +63,9 @@ dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -qx './postinst' || fail "no post
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$root/usr/share/applications/rurizuda.desktop" || fail "desktop entry not valid"
 fi
+grep -qx 'Name=RuriZuda (all slots)' "$root/usr/share/applications/rurizuda.desktop" \
+  && grep -qx 'Exec=rurizuda --slots' "$root/usr/share/applications/rurizuda.desktop" \
+  || fail "the desktop entry offers no start of all slots"
 
 # The version, from the unpacked files.
 reported="$("$root/usr/bin/rurizuda" --version)"

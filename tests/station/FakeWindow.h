@@ -29,6 +29,7 @@ public:
     void SetPicture(int id, Picture picture) override;
     void RepaintNow() override { ++repaints; }
     void SetFocus(int id) override { focus = id; }
+    void BringToFront() override { events.push_back("front"); }
     void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override;
     void StartTimer(int id, int periodMs) override;
     void StopTimer(int id) override;

@@ -70,6 +70,22 @@ TEST_F(WireTraceFiles, AUnitStoredByTestFinishKeepsItsSnInItsFileName)
     EXPECT_TRUE(std::regex_match(files[0], std::regex(R"(trace-\d{8}-\d{6}-RZ26A0145001\.txt)"))) << files[0];
 }
 
+TEST_F(WireTraceFiles, ASlotKeepsItsLogAndTracesInItsOwnFolder)
+{
+    WriteProfile("[Station]\nWIRETRACE_DIR=traces\n");
+    StationOptions options {kUnitPort};
+    options.slot = 3;
+    Start(options);
+    station->OnReadVersion();
+    WriteLog("entry of slot 3\n");
+    station.reset();
+    EXPECT_FALSE(fs::exists(dir.Path() / kStationLogName));
+    EXPECT_NE(ReadFileText(dir.Path() / "slot-3" / kStationLogName).find("entry of slot 3"), std::string::npos);
+    const std::vector<std::string> files = Files("traces/slot-3");
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_TRUE(std::regex_match(files[0], kUnnamed)) << files[0];
+}
+
 TEST_F(WireTraceFiles, TheCommandLineFolderWinsAndUnusedFilesAreRemoved)
 {
     WriteProfile("[Station]\nWIRETRACE_DIR=traces\n");

@@ -2,7 +2,8 @@
 // clicks them from outside the program: one "NAME X Y" line per control
 // named, X and Y the centre of the control relative to the window's client
 // area. Built with the same font and layout as the station itself; run it
-// on the display the station runs on.
+// on the display the station runs on. A first "--scale F" measures a window
+// started with --scale F.
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -31,9 +32,16 @@ const std::map<std::string, int> kControls = {
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setFont(StationFont());
-    QtStationWindow window;
-    for (int i = 1; i < argc; ++i) {
+    // "--scale F" first: the window as a station started with that scale.
+    int first = 1;
+    double scale = 1.0;
+    if (argc > 2 && std::string(argv[1]) == "--scale") {
+        scale = std::atof(argv[2]);
+        first = 3;
+    }
+    QApplication::setFont(StationFont(scale));
+    QtStationWindow window(nullptr, scale);
+    for (int i = first; i < argc; ++i) {
         const auto found = kControls.find(argv[i]);
         const QWidget* control = found == kControls.end() ? nullptr : window.Control(found->second);
         if (!control) {
