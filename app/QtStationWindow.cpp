@@ -403,6 +403,12 @@ int QtStationWindow::PortCount() const
     return PortList()->count();
 }
 
+void QtStationWindow::SetStatusNote(const std::string& note)
+{
+    const std::string title = note.empty() ? kWindowTitle : std::string(kWindowTitle) + " - " + note;
+    setWindowTitle(QString::fromStdString(title));
+}
+
 void QtStationWindow::WatchDeviceNotifications(int descriptor)
 {
     UnwatchDeviceNotifications();

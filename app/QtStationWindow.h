@@ -51,6 +51,7 @@ public:
     void SelectPort(int index) override;
     std::string CurrentPort() const override;
     int PortCount() const override;
+    void SetStatusNote(const std::string& note) override;
     void WatchDeviceNotifications(int descriptor) override;
     void UnwatchDeviceNotifications() override;
 

@@ -18,6 +18,7 @@
 #include "station/UnitWireTrace.h"
 
 struct UnitJournalEntry;
+class MesHandOff;
 class ResultRow;
 class ResultStore;
 class StoreTransaction;
@@ -42,6 +43,8 @@ struct StationOptions {
     // Folder of the wire trace files (--trace DIR); wins over the profile's
     // WIRETRACE_DIR. Empty: the profile decides.
     std::string wireTraceDir {};
+    // The station's slot (--slot N); 0 when started without a slot.
+    int slot = 0;
 };
 
 // Texts of the edit controls the operations read, as last copied from the
@@ -235,6 +238,12 @@ public:
     // result files; `maintenance` as it was before the store.
     UnitJournalEntry JournalEntry(bool stored, bool maintenance);
     void RecordUnitInJournal(bool stored, bool maintenance);
+    // The MES hand-off ([MES], station/MesHandOffControl.cpp): started with
+    // the station, fed each stored unit's journal entry, its waiting count
+    // shown as the window's status note.
+    void StartMesHandOff();
+    void HandOffToMes(const UnitJournalEntry& entry);
+    void ShowMesStatus();
     // TEST FINISH: the unit stored and its values cleared; sets TestFinished.
     int FinishTest();
     // PASS.mdb or FAIL.mdb in the station's folder, by the unit's verdict.
@@ -333,4 +342,7 @@ private:
     UnitWireTrace wireTrace_;
     // Why the latest store was refused, for the unit journal.
     std::string storeRefusal_;
+    std::unique_ptr<MesHandOff> mes_;
+    std::string mesStartError_;   // why the hand-off could not start
+    bool mesFailureShown_ = false;  // one message box per run
 };

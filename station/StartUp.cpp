@@ -4,6 +4,7 @@
 
 #include "discovery/UdevDeviceSource.h"
 #include "link/StationLog.h"
+#include "mes/MesHandOff.h"
 #include "records/ResultStore.h"
 #include "station/ControlIds.h"
 #include "station/ProfileRules.h"
@@ -39,6 +40,8 @@ void CRuriZudaDlg::OnTimer(int timerId)
         OnKeyPollTimer();
     } else if (timerId == ctl::kOneKeyWaitTimer) {
         OnOneKeyWaitTimer();
+    } else if (timerId == ctl::kMesStatusTimer) {
+        ShowMesStatus();
     }
 }
 
@@ -60,12 +63,14 @@ void CRuriZudaDlg::OnInitDialog()
     if (options_.fixedPort.empty())
         RegisterPortNotification();
     StartWireTrace();
+    StartMesHandOff();
 }
 
 void CRuriZudaDlg::OnDestroy()
 {
     UnregisterPortNotification();
     StopWireTrace();
+    mes_.reset();
 }
 
 void CRuriZudaDlg::LoadStationProfile()

@@ -54,6 +54,10 @@ public:
     virtual std::string CurrentPort() const = 0;
     virtual int PortCount() const = 0;
 
+    // A short note in the window's title (the MES hand-off's waiting
+    // count); "" removes it.
+    virtual void SetStatusNote(const std::string& /*note*/) {}
+
     // Device notifications: the window watches the descriptor and calls the
     // controller's OnDeviceNotification when it is readable.
     virtual void WatchDeviceNotifications(int /*descriptor*/) {}

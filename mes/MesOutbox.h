@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+class SqliteDatabase;
+
+inline constexpr const char* kMesOutboxFileName = "mes-outbox.db";
+
+// One message waiting for the broker.
+struct OutboxEntry {
+    int64_t id = 0;  // the order of the entries; never reused
+    std::string uniqueId;
+    std::string queuedAt;  // when it was added, as the journal writes times
+    std::string message;
+};
+
+// The messages that wait for the broker, in a SQLite file: an entry is
+// added in one transaction and removed only once the broker accepted it, so
+// a crash loses nothing. The station and the sender each open their own
+// outbox on the same file. Failures throw StoreError with the reason.
+class MesOutbox {
+public:
+    // Opens the file, creating it and its table when missing.
+    explicit MesOutbox(const std::filesystem::path& file);
+    ~MesOutbox();
+    MesOutbox(const MesOutbox&) = delete;
+    MesOutbox& operator=(const MesOutbox&) = delete;
+
+    void Add(const std::string& uniqueId, const std::string& message);
+    // Up to `limit` entries after entry `afterId`, in order.
+    std::vector<OutboxEntry> After(int64_t afterId, int limit);
+    void Remove(int64_t id);
+    int64_t Count();
+
+private:
+    std::unique_ptr<SqliteDatabase> db_;
+};
