@@ -151,6 +151,13 @@ void AmqpSession::on_connection_error(proton::connection& connection)
     Fail("MES broker " + endpoint_.url + " closed the connection: " + Describe(connection.error()));
 }
 
+void AmqpSession::on_connection_close(proton::connection& connection)
+{
+    // The broker may keep the socket open long after the close handshake.
+    ForgetWorkQueue();
+    connection.container().stop();
+}
+
 void AmqpSession::on_session_error(proton::session& session)
 {
     Fail("MES broker " + endpoint_.url + " ended the session: " + Describe(session.error()));

@@ -50,6 +50,7 @@ public:
     void on_transport_error(proton::transport& transport) override;
     void on_transport_close(proton::transport& transport) override;
     void on_connection_error(proton::connection& connection) override;
+    void on_connection_close(proton::connection& connection) override;
     void on_session_error(proton::session& session) override;
     void on_sender_error(proton::sender& sender) override;
     void on_error(const proton::error_condition& condition) override;
