@@ -87,6 +87,7 @@ void AmqpSession::SendWaiting()
             const auto entries = outbox_.After(lastSentId_, room);
             if (entries.empty())
                 break;
+            outbox_.Sync();
             for (const OutboxEntry& entry : entries) {
                 proton::message message;
                 message.id(entry.uniqueId);

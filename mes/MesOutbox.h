@@ -7,6 +7,7 @@
 #include <vector>
 
 class SqliteDatabase;
+class SqliteStatement;
 
 inline constexpr const char* kMesOutboxFileName = "mes-outbox.db";
 
@@ -35,7 +36,11 @@ public:
     std::vector<OutboxEntry> After(int64_t afterId, int limit);
     void Remove(int64_t id);
     int64_t Count();
+    // Brings every committed entry to the disk (they survive a crash of the
+    // program already, this makes them survive a power cut).
+    void Sync();
 
 private:
     std::unique_ptr<SqliteDatabase> db_;
+    std::unique_ptr<SqliteStatement> insert_;  // prepared once: Add is on TEST FINISH's path
 };

@@ -36,8 +36,12 @@ void MesSender::Start()
 void MesSender::Wake()
 {
     std::lock_guard lock(mutex_);
-    if (session_)
+    if (session_) {
         session_->Wake();
+    } else {
+        syncPending_ = true;
+        wakeUp_.notify_all();
+    }
 }
 
 void MesSender::Stop()
@@ -91,6 +95,21 @@ std::string MesSender::RunSession(MesOutbox& outbox, bool drain)
     return error;
 }
 
+void MesSender::WaitToRetry(std::unique_lock<std::mutex>& lock, MesOutbox& outbox, std::chrono::milliseconds wait)
+{
+    const auto retry = std::chrono::steady_clock::now() + wait;
+    while (wakeUp_.wait_until(lock, retry, [this] { return stopping_ || syncPending_; }) && !stopping_) {
+        syncPending_ = false;
+        lock.unlock();
+        try {
+            outbox.Sync();
+        } catch (const StoreError& error) {
+            observer_.Failed(error.what());
+        }
+        lock.lock();
+    }
+}
+
 void MesSender::Run(bool drain)
 {
     std::unique_ptr<MesOutbox> outbox;
@@ -127,7 +146,7 @@ void MesSender::Run(bool drain)
         lock.unlock();
         observer_.Failed(error);
         lock.lock();
-        wakeUp_.wait_for(lock, wait, [this] { return stopping_; });
+        WaitToRetry(lock, *outbox, wait);
         wait = std::min(wait * 2, retry_.last);
     }
 }

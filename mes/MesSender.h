@@ -48,6 +48,8 @@ private:
     void Run(bool drain);
     // One connection; its error, "" when it ended because it was done.
     std::string RunSession(MesOutbox& outbox, bool drain);
+    // Waits `wait` before the next connection, syncing entries added meanwhile.
+    void WaitToRetry(std::unique_lock<std::mutex>& lock, MesOutbox& outbox, std::chrono::milliseconds wait);
 
     MesEndpoint endpoint_;
     std::filesystem::path outboxFile_;
@@ -57,6 +59,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wakeUp_;
     bool stopping_ = false;
+    bool syncPending_ = false;  // entries were added while no connection runs
     AmqpSession* session_ = nullptr;      // the connection being run
     proton::container* container_ = nullptr;
 };
