@@ -32,7 +32,7 @@ std::unique_ptr<MesHandOff> MesHandOff::Start(const MesSettings& settings, const
 MesHandOff::MesHandOff(const MesEndpoint& endpoint, const MesSettings& settings,
                        const std::filesystem::path& outboxFile, int slot, AcceptedHook accepted, MesRetry retry)
     : cfxSender_ {settings.handle, slot > 0 ? slot : kPositionWithoutSlots}
-    , outbox_(std::make_unique<MesOutbox>(outboxFile))
+    , outbox_(std::make_unique<MesOutbox>(outboxFile, false))
     , accepted_(std::move(accepted))
     , sender_(endpoint, outboxFile, *this, retry)
 {

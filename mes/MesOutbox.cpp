@@ -31,10 +31,12 @@ constexpr const char* kWalSuffix = "-wal";
 
 }  // namespace
 
-MesOutbox::MesOutbox(const std::filesystem::path& file)
+MesOutbox::MesOutbox(const std::filesystem::path& file, bool checkpoints)
     : db_(std::make_unique<SqliteDatabase>(file.string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE))
 {
     db_->Execute(kSchema);
+    if (!checkpoints)
+        db_->Execute("PRAGMA wal_autocheckpoint=0");
     insert_ = std::make_unique<SqliteStatement>(*db_, "INSERT INTO outbox (unique_id, queued_at, message) VALUES (?, ?, ?)");
 }
 

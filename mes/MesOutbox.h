@@ -25,8 +25,10 @@ struct OutboxEntry {
 // outbox on the same file. Failures throw StoreError with the reason.
 class MesOutbox {
 public:
-    // Opens the file, creating it and its table when missing.
-    explicit MesOutbox(const std::filesystem::path& file);
+    // Opens the file, creating it and its table when missing. Without
+    // `checkpoints` this connection never copies the log into the file (a
+    // disk sync): the station's outbox leaves that to the sender's.
+    explicit MesOutbox(const std::filesystem::path& file, bool checkpoints = true);
     ~MesOutbox();
     MesOutbox(const MesOutbox&) = delete;
     MesOutbox& operator=(const MesOutbox&) = delete;
