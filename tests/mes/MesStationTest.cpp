@@ -120,7 +120,7 @@ TEST_F(MesStation, TwentyStoredUnitsArriveInOrderAsWholeMessages)
     EXPECT_EQ(MesOutbox(dir.Path() / kMesOutboxFileName).Count(), 0);
 }
 
-TEST_F(MesStation, UnitsStoredWhileTheBrokerIsAwayWaitThenArriveInOrder)
+TEST_F(MesStation, UnitsStoredWhileTheBrokerIsAwayWaitThenArriveInOrderAfterARestart)
 {
     StartStation(url, broker.Address());
     TestBroker::Pause();
@@ -128,6 +128,8 @@ TEST_F(MesStation, UnitsStoredWhileTheBrokerIsAwayWaitThenArriveInOrder)
     EXPECT_EQ(HandOffBoxes(), 1) << "one message about the hand-off, never one per unit";
     EXPECT_EQ(StatusNote().rfind("MES: 50 waiting", 0), 0u) << window.statusNote;
     EXPECT_EQ(StoredRows(), 50) << "every unit is stored";
+    station.reset();
+    StartStation(url, broker.Address());  // a restarted station sends what waits
     TestBroker::Resume();
     EXPECT_EQ(Sns(ReceiveMessages(url, broker.Address(), 50, kArrival)), NumberedSns(50));
     EXPECT_TRUE(AwaitStatus("")) << window.statusNote;
