@@ -59,14 +59,7 @@ void MesSender::Stop()
 
 bool MesSender::Drain()
 {
-    try {
-        MesOutbox outbox(outboxFile_);
-    } catch (const StoreError& error) {
-        observer_.Failed(error.what());
-        return false;
-    }
-    Run(true);
-    return true;
+    return Run(true);
 }
 
 std::string MesSender::RunSession(MesOutbox& outbox, bool drain)
@@ -110,20 +103,20 @@ void MesSender::WaitToRetry(std::unique_lock<std::mutex>& lock, MesOutbox& outbo
     }
 }
 
-void MesSender::Run(bool drain)
+bool MesSender::Run(bool drain)
 {
     std::unique_ptr<MesOutbox> outbox;
     try {
         outbox = std::make_unique<MesOutbox>(outboxFile_);
     } catch (const StoreError& error) {
         observer_.Failed(error.what());
-        return;
+        return false;
     }
     std::chrono::milliseconds wait = retry_.first;
     std::unique_lock lock(mutex_);
     while (!stopping_) {
         lock.unlock();
-        int64_t waiting = 0;
+        int64_t waiting = -1;
         try {
             waiting = outbox->Count();
         } catch (const StoreError& error) {
@@ -133,7 +126,7 @@ void MesSender::Run(bool drain)
         // The station's sender stays connected while the outbox is empty,
         // so a wrong address or login shows before the first unit.
         if (waiting == 0 && drain)
-            return;
+            return true;
         lock.unlock();
         const std::string error = RunSession(*outbox, drain);
         lock.lock();
@@ -149,4 +142,5 @@ void MesSender::Run(bool drain)
         WaitToRetry(lock, *outbox, wait);
         wait = std::min(wait * 2, retry_.last);
     }
+    return true;
 }

@@ -40,12 +40,13 @@ public:
     // Ends the connection and the thread; what is not accepted stays.
     void Stop();
 
-    // Sends in the calling thread until the outbox is empty; the sender
-    // program's way. Returns false when the outbox cannot be opened.
+    // Sends in the calling thread until the outbox is empty (or Stop); the
+    // sender program's way. Returns false when the outbox cannot be opened.
     bool Drain();
 
 private:
-    void Run(bool drain);
+    // False when the outbox cannot be opened.
+    bool Run(bool drain);
     // One connection; its error, "" when it ended because it was done.
     std::string RunSession(MesOutbox& outbox, bool drain);
     // Waits `wait` before the next connection, syncing entries added meanwhile.
