@@ -3,6 +3,8 @@
 
 #include "mes/MesHandOff.h"
 #include "mes/MesOutbox.h"
+#include "mes/UniqueId.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -37,6 +39,24 @@ TEST(MesOutbox, KeepsEntriesInOrderAcrossReopeningAndNeverReusesAnId)
     EXPECT_EQ(entries[0].message, "{\"m\":\"a\"}");
     EXPECT_EQ(reopened.Count(), 3);
     EXPECT_EQ(reopened.After(0, 2).size(), 2u);
+}
+
+TEST(MesOutbox, TheListingShowsWhatWaitsOldestFirst)
+{
+    TempWorkDir dir;
+    MesOutbox outbox(dir.Path() / kMesOutboxFileName);
+    UnitJournalEntry unit;
+    unit.sn = "RZ26A0145999";
+    unit.verdict = "FAIL";
+    const CfxMessage message = UnitsTestedMessage(unit, {"h", 1}, MakeUniqueId);
+    outbox.Add(message.uniqueId, message.json);
+    outbox.Add("u-2", "not a message");
+
+    const ProgramRun list = RunProgram({RURIZUDA_MES_PROGRAM, "list"});
+    EXPECT_EQ(list.status, 0);
+    EXPECT_NE(list.out.find("\t" + message.uniqueId + "\tRZ26A0145999\tFailed\n"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("\tu-2\t?\t?\n2 waiting\n"), std::string::npos) << list.out;
+    EXPECT_NE(RunProgram({RURIZUDA_MES_PROGRAM, "list", "missing.db"}).status, 0);
 }
 
 TEST(MesOutbox, StatusTextTellsHowManyWaitAndWhy)
