@@ -87,7 +87,8 @@ void AmqpSession::SendWaiting()
             const auto entries = outbox_.After(lastSentId_, room);
             if (entries.empty())
                 break;
-            outbox_.Sync();
+            if (entries.back().id > syncedThrough_)
+                syncedThrough_ = outbox_.Sync();
             for (const OutboxEntry& entry : entries) {
                 proton::message message;
                 message.id(entry.uniqueId);
@@ -113,15 +114,37 @@ void AmqpSession::on_tracker_accept(proton::tracker& tracker)
                                     [&](const InFlight& sent) { return sent.tag == tracker.tag(); });
     if (found == inFlight_.end())
         return;
-    const InFlight accepted = *found;
-    inFlight_.erase(found);
+    found->accepted = true;
+    // The broker acknowledges in batches: the entries go in one removal
+    // after the batch, not one by one.
+    if (!removalQueued_ && connection_.work_queue().add([this] { RemoveAccepted(); }))
+        removalQueued_ = true;
+}
+
+void AmqpSession::RemoveAccepted()
+{
+    removalQueued_ = false;
+    std::vector<int64_t> ids;
+    std::vector<std::string> uniqueIds;
+    for (auto sent = inFlight_.begin(); sent != inFlight_.end();) {
+        if (!sent->accepted) {
+            ++sent;
+            continue;
+        }
+        ids.push_back(sent->id);
+        uniqueIds.push_back(sent->uniqueId);
+        sent = inFlight_.erase(sent);
+    }
+    if (ids.empty())
+        return;
     try {
-        outbox_.Remove(accepted.id);
+        outbox_.Remove(ids);
     } catch (const StoreError& error) {
-        Fail(std::string("an accepted message stays in the outbox and will be sent again: ") + error.what());
+        Fail(std::string("accepted messages stay in the outbox and will be sent again: ") + error.what());
         return;
     }
-    observer_.Accepted(accepted.uniqueId);
+    for (const std::string& uniqueId : uniqueIds)
+        observer_.Accepted(uniqueId);
     SendWaiting();
 }
 

@@ -9,6 +9,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "mes/MesEndpoint.h"
 
@@ -38,6 +39,9 @@ public:
 
     // New entries in the outbox; safe from any thread.
     void Wake();
+    // Removes the entries the broker accepted from the outbox; the owner
+    // calls it once more after the connection ended.
+    void RemoveAccepted();
     // Why the connection ended; "" when it ended because it was done.
     const std::string& Error() const { return error_; }
 
@@ -60,6 +64,7 @@ private:
         proton::binary tag;
         int64_t id;
         std::string uniqueId;
+        bool accepted = false;
     };
 
     void SendWaiting();
@@ -75,6 +80,8 @@ private:
     proton::sender sender_;
     std::deque<InFlight> inFlight_;
     int64_t lastSentId_ = 0;
+    int64_t syncedThrough_ = 0;  // entries up to this id are on the disk
+    bool removalQueued_ = false;
     std::string error_;
     std::mutex queueMutex_;
     proton::work_queue* queue_ = nullptr;  // the connection's, while it is open

@@ -63,24 +63,31 @@ std::vector<OutboxEntry> MesOutbox::After(int64_t afterId, int limit)
     return entries;
 }
 
-void MesOutbox::Remove(int64_t id)
+void MesOutbox::Remove(const std::vector<int64_t>& ids)
 {
-    SqliteStatement remove(*db_, "DELETE FROM outbox WHERE id = " + std::to_string(id));
+    std::string list;
+    for (const int64_t id : ids)
+        list += (list.empty() ? "" : ",") + std::to_string(id);
+    SqliteStatement remove(*db_, "DELETE FROM outbox WHERE id IN (" + list + ")");
     remove.Step();
 }
 
-void MesOutbox::Sync()
+int64_t MesOutbox::Sync()
 {
+    SqliteStatement newest(*db_, "SELECT coalesce(max(id), 0) FROM outbox");
+    newest.Step();
+    const int64_t covered = newest.Integer(0);
     // The committed entries are in the write-ahead log; syncing it alone
     // costs less than a checkpoint.
     const std::string wal = db_->File() + kWalSuffix;
     const int fd = open(wal.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return;  // nothing was written since the last checkpoint
+        return covered;  // nothing was written since the last checkpoint
     const bool synced = fdatasync(fd) == 0;
     close(fd);
     if (!synced)
         throw StoreError(wal + ": cannot be synced to disk: " + std::strerror(errno));
+    return covered;
 }
 
 int64_t MesOutbox::Count()

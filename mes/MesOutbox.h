@@ -36,11 +36,13 @@ public:
     void Add(const std::string& uniqueId, const std::string& message);
     // Up to `limit` entries after entry `afterId`, in order.
     std::vector<OutboxEntry> After(int64_t afterId, int limit);
-    void Remove(int64_t id);
+    // Removes the entries in one transaction.
+    void Remove(const std::vector<int64_t>& ids);
     int64_t Count();
     // Brings every committed entry to the disk (they survive a crash of the
-    // program already, this makes them survive a power cut).
-    void Sync();
+    // program already, this makes them survive a power cut). Returns the
+    // newest id it covers.
+    int64_t Sync();
 
 private:
     std::unique_ptr<SqliteDatabase> db_;

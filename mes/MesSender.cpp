@@ -76,6 +76,7 @@ std::string MesSender::RunSession(MesOutbox& outbox, bool drain)
     std::string error;
     try {
         container.run();
+        session.RemoveAccepted();
         error = session.Error();
     } catch (const std::exception& failure) {
         error = "MES broker " + endpoint_.url + ": " + failure.what();

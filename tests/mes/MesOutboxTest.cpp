@@ -28,7 +28,7 @@ TEST(MesOutbox, KeepsEntriesInOrderAcrossReopeningAndNeverReusesAnId)
             outbox.Add(id, std::string("{\"m\":\"") + id + "\"}");
         const auto entries = outbox.After(0, 10);
         last = entries.back().id;
-        outbox.Remove(last);
+        outbox.Remove({last});
         EXPECT_EQ(Ids(outbox.After(entries[0].id, 10)), std::vector<std::string>({"b"}));
     }
     MesOutbox reopened(file);
