@@ -20,6 +20,9 @@ namespace {
 
 // Messages sent ahead of the broker's acceptance.
 constexpr int kMaxInFlight = 32;
+// How long after sending the outbox is synced to disk when the broker has
+// not accepted everything by then; usually it has, and nothing is synced.
+constexpr proton::duration::numeric_type kSyncDelayMs = 100;
 // The connection is given up when the broker says nothing for this long.
 constexpr proton::duration::numeric_type kIdleTimeoutMs = 10000;
 constexpr const char* kContentType = "application/json";
@@ -87,8 +90,6 @@ void AmqpSession::SendWaiting()
             const auto entries = outbox_.After(lastSentId_, room);
             if (entries.empty())
                 break;
-            if (entries.back().id > syncedThrough_)
-                syncedThrough_ = outbox_.Sync();
             for (const OutboxEntry& entry : entries) {
                 proton::message message;
                 message.id(entry.uniqueId);
@@ -101,10 +102,28 @@ void AmqpSession::SendWaiting()
                 lastSentId_ = entry.id;
             }
         }
+        if (lastSentId_ > syncedThrough_ && !syncQueued_) {
+            syncQueued_ = true;
+            connection_.work_queue().schedule(proton::duration(kSyncDelayMs), [this] { SyncUnaccepted(); });
+        }
         if (drain_ && inFlight_.empty() && outbox_.Count() == 0)
             connection_.close();
     } catch (const StoreError& error) {
         Fail(std::string("the outbox cannot be read: ") + error.what());
+    }
+}
+
+void AmqpSession::SyncUnaccepted()
+{
+    syncQueued_ = false;
+    try {
+        // Entries the broker accepted meanwhile are gone and need no disk.
+        if (outbox_.After(syncedThrough_, 1).empty())
+            syncedThrough_ = lastSentId_;
+        else
+            syncedThrough_ = outbox_.Sync();
+    } catch (const StoreError& error) {
+        Fail(std::string("the outbox cannot be synced: ") + error.what());
     }
 }
 

@@ -68,6 +68,8 @@ private:
     };
 
     void SendWaiting();
+    // Syncs the outbox to disk unless the broker accepted all it holds.
+    void SyncUnaccepted();
     // Records the first reason and closes the connection.
     void Fail(const std::string& reason);
     void ForgetWorkQueue();
@@ -82,6 +84,7 @@ private:
     int64_t lastSentId_ = 0;
     int64_t syncedThrough_ = 0;  // entries up to this id are on the disk
     bool removalQueued_ = false;
+    bool syncQueued_ = false;
     std::string error_;
     std::mutex queueMutex_;
     proton::work_queue* queue_ = nullptr;  // the connection's, while it is open

@@ -17,7 +17,7 @@ namespace {
 // WAL lets the sender read and delete while the station adds. A commit is
 // safe from a crash of the program when Add returns; the disk sync (which
 // would make TEST FINISH wait for the disk once more) is the sender's, by
-// Sync, as soon as it is woken.
+// Sync, for what the broker has not accepted shortly after.
 constexpr const char* kSchema =
     "PRAGMA journal_mode=WAL;"
     "PRAGMA synchronous=NORMAL;"

@@ -92,6 +92,7 @@ std::string MesSender::RunSession(MesOutbox& outbox, bool drain)
 void MesSender::WaitToRetry(std::unique_lock<std::mutex>& lock, MesOutbox& outbox, std::chrono::milliseconds wait)
 {
     const auto retry = std::chrono::steady_clock::now() + wait;
+    syncPending_ = true;  // what the broker did not accept before it went
     while (wakeUp_.wait_until(lock, retry, [this] { return stopping_ || syncPending_; }) && !stopping_) {
         syncPending_ = false;
         lock.unlock();

@@ -60,7 +60,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wakeUp_;
     bool stopping_ = false;
-    bool syncPending_ = false;  // entries were added while no connection runs
+    bool syncPending_ = false;  // entries to bring to disk while no connection runs
     AmqpSession* session_ = nullptr;      // the connection being run
     proton::container* container_ = nullptr;
 };
