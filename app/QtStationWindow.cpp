@@ -78,7 +78,8 @@ QtStationWindow::QtStationWindow(QWidget* parent, double scale)
 {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QString::fromUtf8(kWindowTitle));
+    baseTitle_ = QString::fromUtf8(kWindowTitle);
+    setWindowTitle(baseTitle_);
     setWindowIcon(ApplicationIcon());
     setFont(StationFont(scale));
     // Message boxes and the about box are windows of their own; let them
@@ -109,7 +110,8 @@ void QtStationWindow::Attach(WindowEvents& events)
 
 void QtStationWindow::ShowSlot(int slot, bool label)
 {
-    setWindowTitle(QString::fromUtf8(kSlotTitle).arg(slot).arg(QString::fromUtf8(kWindowTitle)));
+    baseTitle_ = QString::fromUtf8(kSlotTitle).arg(slot).arg(QString::fromUtf8(kWindowTitle));
+    setWindowTitle(baseTitle_);
     if (!label)
         return;
     if (!slotLabel_) {
@@ -433,6 +435,12 @@ std::string QtStationWindow::CurrentPort() const
 int QtStationWindow::PortCount() const
 {
     return PortList()->count();
+}
+
+void QtStationWindow::SetStatusNote(const std::string& note)
+{
+    // The note follows the title, the slot's included.
+    setWindowTitle(note.empty() ? baseTitle_ : baseTitle_ + " - " + QString::fromStdString(note));
 }
 
 void QtStationWindow::WatchDeviceNotifications(int descriptor)

@@ -54,6 +54,7 @@ public:
     std::string CurrentPort() const override;
     int PortCount() const override;
     void BringToFront() override;
+    void SetStatusNote(const std::string& note) override;
     void WatchDeviceNotifications(int descriptor) override;
     void UnwatchDeviceNotifications() override;
 
@@ -102,4 +103,5 @@ private:
     QSocketNotifier* deviceNotifier_ = nullptr;
     bool shown_ = false;
     QLabel* slotLabel_ = nullptr;
+    QString baseTitle_;  // the title without the status note
 };

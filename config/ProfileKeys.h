@@ -27,6 +27,7 @@ inline constexpr std::string_view kReadFromDbName = "ReadFromDB";
 inline constexpr std::string_view kLockPnName = "LockPN";
 inline constexpr std::string_view kWriteOptionsName = "WriteOptions";
 inline constexpr std::string_view kResultDbName = "ResultDB";
+inline constexpr std::string_view kMesName = "MES";
 
 using Station = StationProfile::StationSection;
 using Onekey = StationProfile::OnekeySection;
@@ -34,6 +35,7 @@ using ReadFromDb = StationProfile::ReadFromDbSection;
 using LockPn = StationProfile::LockPnSection;
 using WriteOptions = StationProfile::WriteOptionsSection;
 using ResultDb = StationProfile::ResultDbSection;
+using Mes = StationProfile::MesSection;
 
 inline constexpr auto kStation = std::to_array<ProfileKey<Station>>({
     {"READVER", 10, &Station::readVer},
@@ -141,6 +143,13 @@ inline constexpr auto kResultDb = std::to_array<ProfileKey<ResultDb>>({
     {"STATION", 260, &ResultDb::station},  // cut to a whole character by the station
 });
 
+inline constexpr auto kMes = std::to_array<ProfileKey<Mes>>({
+    {"URL", 260, &Mes::url},
+    {"ADDRESS", 260, &Mes::address},
+    {"HANDLE", 128, &Mes::handle},
+    {"CREDENTIALS", 260, &Mes::credentials},
+});
+
 // Every text field of a section has a row: a field added to StationProfile
 // without a row here would silently never be read.
 static_assert(sizeof(Station) == kStation.size() * sizeof(std::string));
@@ -149,5 +158,6 @@ static_assert(sizeof(ReadFromDb) == kReadFromDb.size() * sizeof(std::string));
 static_assert(sizeof(LockPn) == kLockPn.size() * sizeof(std::string));
 static_assert(sizeof(WriteOptions) == kWriteOptions.size() * sizeof(std::string));
 static_assert(sizeof(ResultDb) == kResultDb.size() * sizeof(std::string));
+static_assert(sizeof(Mes) == kMes.size() * sizeof(std::string));
 
 } // namespace profile_keys

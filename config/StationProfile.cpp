@@ -37,6 +37,7 @@ StationProfile LoadStationProfileFile(const std::filesystem::path& file)
     ReadSection(ini, profile_keys::kLockPnName, profile_keys::kLockPn, profile.lockPn);
     ReadSection(ini, profile_keys::kWriteOptionsName, profile_keys::kWriteOptions, profile.writeOptions);
     ReadSection(ini, profile_keys::kResultDbName, profile_keys::kResultDb, profile.resultDb);
+    ReadSection(ini, profile_keys::kMesName, profile_keys::kMes, profile.mes);
     profile.delaySeconds = ParseDelaySeconds(profile.onekey.delayTimeBeforeResetOrRestore);
     return profile;
 }

@@ -129,12 +129,22 @@ struct StationProfile {
         std::string station;  // this station's name, stored with each row
     };
 
+    // [MES]: the optional hand-off of each stored unit to the factory's MES.
+    // Without a URL nothing is sent.
+    struct MesSection {
+        std::string url;          // amqp://host:5672 or amqps://..., never a password
+        std::string address;      // the AMQP target address on the broker
+        std::string handle;       // this station's CFX handle
+        std::string credentials;  // file of mode 0600 holding USER:PASSWORD
+    };
+
     StationSection station;
     OnekeySection onekey;
     ReadFromDbSection readFromDb;
     LockPnSection lockPn;
     WriteOptionsSection writeOptions;
     ResultDbSection resultDb;
+    MesSection mes;
 
     // onekey.delayTimeBeforeResetOrRestore as a number (ParseDelaySeconds).
     int delaySeconds = 0;

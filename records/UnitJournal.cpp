@@ -39,6 +39,7 @@ constexpr const char* kResult = "result";
 constexpr const char* kValues = "values";
 constexpr const char* kReference = "reference";
 constexpr const char* kDurationMs = "duration_ms";
+constexpr const char* kStartMs = "start_ms";
 }  // namespace key
 
 std::tm LocalTime(JournalClock::time_point t)
@@ -107,7 +108,8 @@ json ItemJson(const JournalItem& item)
                 {key::kResult, item.result},
                 {key::kValues, item.values},
                 {key::kReference, item.reference},
-                {key::kDurationMs, item.durationMs}};
+                {key::kDurationMs, item.durationMs},
+                {key::kStartMs, item.startMs}};
 }
 
 std::string ErrnoText(const std::string& what, const std::filesystem::path& path)
@@ -144,6 +146,11 @@ std::filesystem::path UnitJournalPath(const std::filesystem::path& dir, JournalC
     std::snprintf(name, sizeof name, "%04d-%02d-%02d%s", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                   kJournalExtension);
     return dir / kUnitsFolder / name;
+}
+
+std::string JournalTimeText(JournalClock::time_point t)
+{
+    return IsoTime(t);
 }
 
 std::string UnitJournalLine(const UnitJournalEntry& entry)
@@ -225,7 +232,9 @@ std::optional<UnitJournalEntry> ParseUnitJournalLine(const std::string& line)
             entry.items.push_back({item.at(key::kName).get<std::string>(), item.at(key::kResult).get<std::string>(),
                                    item.at(key::kValues).get<std::vector<std::string>>(),
                                    item.at(key::kReference).get<std::string>(),
-                                   item.at(key::kDurationMs).get<int64_t>()});
+                                   item.at(key::kDurationMs).get<int64_t>(),
+                                   // Absent from lines written before items had start times.
+                                   item.value(key::kStartMs, int64_t {0})});
         }
         return entry;
     } catch (const std::exception&) {

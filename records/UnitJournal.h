@@ -20,6 +20,7 @@ struct JournalItem {
     std::vector<std::string> values;  // value(s) read or written
     std::string reference;            // what the values were checked against; "" none
     int64_t durationMs = 0;
+    int64_t startMs = 0;  // when the item began, counted from the test's start
 };
 
 struct UnitJournalEntry {
@@ -42,6 +43,10 @@ struct UnitJournalEntry {
 
 // The day's file of `recorded` (local date) under `dir`: dir/units/YYYY-MM-DD.jsonl.
 std::filesystem::path UnitJournalPath(const std::filesystem::path& dir, JournalClock::time_point recorded);
+
+// A time as the journal writes it: local ISO 8601 with milliseconds and the
+// UTC offset (2026-12-07T08:41:05.250+01:00).
+std::string JournalTimeText(JournalClock::time_point t);
 
 // The entry as one JSON line with its line feed. Bytes that are not UTF-8
 // become U+FFFD, so a garbled device text never loses the record.

@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-base-dev libgl-dev
   libsqlite3-dev libudev-dev
   postgresql libpqxx-dev
+  rabbitmq-server libqpid-proton-cpp12-dev
   libgtest-dev libgmock-dev
   umockdev libumockdev-dev
   fonts-wqy-zenhei

@@ -20,6 +20,7 @@
 #include "station/UnitWireTrace.h"
 
 struct UnitJournalEntry;
+class MesHandOff;
 class ResultStore;
 
 // Start-up choices of the station (command line).
@@ -239,6 +240,12 @@ public:
     // result files; `maintenance` as it was before the store.
     UnitJournalEntry JournalEntry(bool stored, bool maintenance);
     void RecordUnitInJournal(bool stored, bool maintenance);
+    // The MES hand-off ([MES], station/MesHandOffControl.cpp): started with
+    // the station, fed each stored unit's journal entry, its waiting count
+    // shown as the window's status note.
+    void StartMesHandOff();
+    void HandOffToMes(const UnitJournalEntry& entry);
+    void ShowMesStatus();
     // TEST FINISH: the unit stored and its values cleared; sets TestFinished.
     int FinishTest();
     // PASS.mdb or FAIL.mdb in the station's folder, by the unit's verdict.
@@ -361,4 +368,7 @@ private:
     std::string finishedSn_;
     // Why the latest store was refused, for the unit journal.
     std::string storeRefusal_;
+    std::unique_ptr<MesHandOff> mes_;
+    std::string mesStartError_;   // why the hand-off could not start
+    bool mesFailureShown_ = false;  // one message box per run
 };

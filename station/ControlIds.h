@@ -202,5 +202,6 @@ inline constexpr int kUsbModeBox = 1128;
 inline constexpr int kKeyPollTimer = 1;
 inline constexpr int kOneKeyWaitTimer = 2;
 inline constexpr int kTimerPeriodMs = 1000;
+inline constexpr int kMesStatusTimer = 3;  // refreshes the MES status note
 
 }  // namespace ctl

@@ -49,6 +49,7 @@ void CRuriZudaDlg::OnOneKeyTest()
     KeyJudged = 1;
     LastOneKeyRun = OneKeyRun {};
     LastOneKeyRun.started = std::chrono::system_clock::now();
+    LastOneKeyRun.startedMs = CurrentClock().NowMs();
 
     if (!ConnectTarget()) {
         StopOneKeyTest(kConnectFailedStatus);
@@ -76,7 +77,7 @@ bool CRuriZudaDlg::RunOneKeyItem(const OneKeyItem& item)
     } else {
         result = CheckReleaseDate();
     }
-    LastOneKeyRun.items.push_back({item.name, result, clock.NowMs() - began});
+    LastOneKeyRun.items.push_back({item.name, result, clock.NowMs() - began, began - LastOneKeyRun.startedMs});
 
     switch (item.stop) {
     case OneKeyStop::ReleaseDate:

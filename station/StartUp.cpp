@@ -6,6 +6,7 @@
 #include "discovery/UdevDeviceSource.h"
 #include "link/StationLog.h"
 #include "records/LineText.h"
+#include "mes/MesHandOff.h"
 #include "records/ResultStore.h"
 #include "station/ControlIds.h"
 #include "station/ProfileRules.h"
@@ -41,6 +42,8 @@ void CRuriZudaDlg::OnTimer(int timerId)
         OnKeyPollTimer();
     } else if (timerId == ctl::kOneKeyWaitTimer) {
         OnOneKeyWaitTimer();
+    } else if (timerId == ctl::kMesStatusTimer) {
+        ShowMesStatus();
     }
 }
 
@@ -62,6 +65,7 @@ void CRuriZudaDlg::OnInitDialog()
     if (options_.fixedPort.empty())
         RegisterPortNotification();
     StartWireTrace();
+    StartMesHandOff();
 }
 
 void CRuriZudaDlg::OpenStationLog()
@@ -81,6 +85,7 @@ void CRuriZudaDlg::OnDestroy()
 {
     UnregisterPortNotification();
     StopWireTrace();
+    mes_.reset();
 }
 
 void CRuriZudaDlg::LoadStationProfile()

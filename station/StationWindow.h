@@ -58,6 +58,10 @@ public:
     // arrived in this station's slot).
     virtual void BringToFront() {}
 
+    // A short note in the window's title (the MES hand-off's waiting
+    // count); "" removes it.
+    virtual void SetStatusNote(const std::string& /*note*/) {}
+
     // Device notifications: the window watches the descriptor and calls the
     // controller's OnDeviceNotification when it is readable.
     virtual void WatchDeviceNotifications(int /*descriptor*/) {}

@@ -81,7 +81,7 @@ UnitJournalEntry CRuriZudaDlg::JournalEntry(bool stored, bool maintenance)
     entry.maintenance = maintenance;
     for (const OneKeyItemRun& run : LastOneKeyRun.items) {
         JournalItem item {.name = run.name, .result = run.result ? kPass : kFail, .values = {}, .reference = {},
-                         .durationMs = run.durationMs};
+                         .durationMs = run.durationMs, .startMs = run.startMs};
         for (const ItemValues& known : kItemValues) {
             if (known.name != run.name)
                 continue;
@@ -96,7 +96,10 @@ UnitJournalEntry CRuriZudaDlg::JournalEntry(bool stored, bool maintenance)
 
 void CRuriZudaDlg::RecordUnitInJournal(bool stored, bool maintenance)
 {
+    const UnitJournalEntry entry = JournalEntry(stored, maintenance);
     std::string error;
-    if (!AppendUnitJournal(StationFilesDir(), JournalEntry(stored, maintenance), &error))
+    if (!AppendUnitJournal(StationFilesDir(), entry, &error))
         TraceOut(("ERROR: the unit journal was not written: " + error + "\n").c_str());
+    if (stored)
+        HandOffToMes(entry);
 }

@@ -170,6 +170,17 @@ TEST(StationProfileKeys, EachSectionNamesDistinctKeysAndFields)
     checkTable(profile_keys::kLockPn);
     checkTable(profile_keys::kWriteOptions);
     checkTable(profile_keys::kResultDb);
+    checkTable(profile_keys::kMes);
+}
+
+TEST(StationProfileLoad, MesSectionGivesTheHandOffsSettings)
+{
+    const StationProfile profile = Load("[MES]\nURL=amqp://mes:5672\nADDRESS=/exchange/cfx/station\n"
+                                        "HANDLE=Factory.Line1.ST-03\nCREDENTIALS=/etc/rurizuda/mes\n");
+    EXPECT_EQ(profile.mes.url, "amqp://mes:5672");
+    EXPECT_EQ(profile.mes.address, "/exchange/cfx/station");
+    EXPECT_EQ(profile.mes.handle, "Factory.Line1.ST-03");
+    EXPECT_EQ(profile.mes.credentials, "/etc/rurizuda/mes");
 }
 
 TEST(ExampleProfile, LoadsWithEveryKeySet)

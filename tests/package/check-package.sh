@@ -51,6 +51,7 @@ expected=(
   usr/share/doc/rurizuda/changelog.gz
 )
 [ -x "$build/bin/rurizuda-report" ] && expected+=(usr/bin/rurizuda-report)
+[ -x "$build/bin/rurizuda-mes" ] && expected+=(usr/bin/rurizuda-mes)
 for file in "${expected[@]}"; do
   [ -f "$root/$file" ] || fail "the package lacks /$file"
 done

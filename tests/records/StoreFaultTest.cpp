@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "records/ResultStore.h"
+#include "tests/support/FaultSeed.h"
 #include "tests/support/SqliteFiles.h"
 #include "tests/support/TempDir.h"
 
@@ -26,14 +27,6 @@ namespace fs = std::filesystem;
 
 constexpr int kKills = 200;
 constexpr int kLongestKillDelayUs = 30'000;  // a store takes a few milliseconds
-constexpr const char* kSeedVariable = "RURIZUDA_FAULT_SEED";
-
-unsigned FaultSeed()
-{
-    if (const char* text = std::getenv(kSeedVariable))
-        return static_cast<unsigned>(std::strtoul(text, nullptr, 10));
-    return std::random_device {}();
-}
 
 // Unit `number`: every column holds its own name and the number, so a row
 // mixed from two units or cut short shows in any column.

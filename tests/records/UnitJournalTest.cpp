@@ -37,7 +37,7 @@ UnitJournalEntry Entry(const std::string& sn)
     entry.refusal = "Written SN is already in database ";
     entry.maintenance = true;
     entry.items = {{"READ IMEI", "PASS", {"867400012345678"}, "86740", 412},
-                   {"RSSI CHECK", "FAIL", {"63", "", "45"}, "30/30/30", 1290},
+                   {"RSSI CHECK", "FAIL", {"63", "", "45"}, "30/30/30", 1290, 612},
                    {"KEY TEST", "", {}, "", 0}};
     return entry;
 }
@@ -80,6 +80,10 @@ TEST(UnitJournal, EveryLineIsOneJsonObjectEndedByALineFeed)
     EXPECT_EQ(line.find('\n'), line.size() - 1);
     EXPECT_EQ(line.front(), '{');
     EXPECT_NE(line.find("\"duration_ms\":1290"), std::string::npos);
+    EXPECT_NE(line.find("\"start_ms\":612"), std::string::npos);
+    std::string older = line;
+    older.erase(older.find(",\"start_ms\":612"), std::string(",\"start_ms\":612").size());
+    EXPECT_EQ(ParseUnitJournalLine(older)->items[1].startMs, 0) << "lines from before item start times still read";
     EXPECT_NE(line.find("\"maintenance\":true"), std::string::npos);
 }
 

@@ -38,6 +38,7 @@ public:
     void SelectPort(int index) override;
     std::string CurrentPort() const override;
     int PortCount() const override { return static_cast<int>(ports.size()); }
+    void SetStatusNote(const std::string& note) override { statusNote = note; }
 
     Picture PictureOf(int id) const;
 
@@ -51,6 +52,7 @@ public:
     int selectedPort = -1;
     int focus = 0;
     int repaints = 0;
+    std::string statusNote;
     std::vector<std::string> events;
     // Runs while a box is open, before the operator presses OK.
     std::function<void(const Box&)> whileBoxOpen;

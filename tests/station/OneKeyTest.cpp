@@ -403,9 +403,12 @@ TEST_F(OneKey, TheRunIsRecordedItemByItem)
     Tick();
     const OneKeyRun& run = station->LastOneKeyRun;
     std::vector<std::pair<std::string, int>> outcomes;
+    int64_t previousEnd = 0;
     for (const OneKeyItemRun& item : run.items) {
         outcomes.emplace_back(item.name, item.result);
         EXPECT_GT(item.durationMs, 0) << item.name;
+        EXPECT_GE(item.startMs, previousEnd) << item.name << " starts after the item before it";
+        previousEnd = item.startMs + item.durationMs;
     }
     EXPECT_EQ(outcomes, (std::vector<std::pair<std::string, int>> {
                             {"READMAC", 1}, {"READIMEI", 1}, {"READSIM", 0}, {"TESTLED", 0}}));

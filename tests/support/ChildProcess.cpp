@@ -50,12 +50,18 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv)
 
 ChildProcess::~ChildProcess()
 {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
+    Kill(SIGTERM);
     if (stdout_ >= 0)
         close(stdout_);
+}
+
+void ChildProcess::Kill(int signal)
+{
+    if (pid_ <= 0)
+        return;
+    kill(pid_, signal);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
 }
 
 std::string ChildProcess::ReadLine(int timeoutMs)

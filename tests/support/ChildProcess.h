@@ -14,6 +14,8 @@ public:
     // The next line the program writes to standard output ("" on end of file
     // or when nothing came within `timeoutMs`).
     std::string ReadLine(int timeoutMs);
+    // Sends `signal` and waits for the program's end.
+    void Kill(int signal);
 
 private:
     int pid_ = -1;
