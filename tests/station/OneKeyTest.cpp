@@ -244,26 +244,17 @@ TEST_F(OneKey, UnlockWithTheCodeFromTheImeiPassesOnALockedUnit)
     EXPECT_FALSE(unit.State().pnLocked);
 }
 
-// A failed verdict is never followed by a restore or a reboot.
-TEST_F(OneKey, AFailedVerdictSendsNoRestoreAndNoReboot)
+// A failed verdict is never followed by a restore or a reboot, and the next
+// run starts with an empty mask and no labels.
+TEST_F(OneKey, AFailedRunSendsNoRestoreAndTheNextRunStartsClean)
 {
-    StartWith(std::string(kStation) + "[Onekey]\nREADSIM=YES\nSTARTRESTORE=YES\nSTARTRESET=YES\n");
-    unit.State().simPresent = false;
-    Press();
-    Tick();
-    EXPECT_EQ(Verdict(), "Failed in Onekey Test!");
-    EXPECT_EQ(Sent("AT+RSTSET") + Sent("AT+RESET"), 0);
-}
-
-// A run after a failed one starts with an empty mask and no labels.
-TEST_F(OneKey, ARunAfterAFailedOneStartsClean)
-{
-    StartWith(std::string(kStation) + "[Onekey]\nREADSIM=YES\nTESTLED=YES\n");
+    StartWith(std::string(kStation) + "[Onekey]\nREADSIM=YES\nTESTLED=YES\nSTARTRESTORE=YES\nSTARTRESET=YES\n");
     unit.State().simPresent = false;
     Press();
     station->OnCommand(ctl::kLedPass);
     Tick();
     ASSERT_EQ(ShownLabels(), std::vector<int> {ctl::kFailReadSim});
+    EXPECT_EQ(Sent("AT+RSTSET") + Sent("AT+RESET"), 0);
     unit.State().simPresent = true;
     Press();
     EXPECT_EQ(station->FailureMask, 0u);
@@ -271,6 +262,7 @@ TEST_F(OneKey, ARunAfterAFailedOneStartsClean)
     station->OnCommand(ctl::kLedPass);
     Tick();
     EXPECT_EQ(Verdict(), "Onekey Test successfully!");
+    EXPECT_EQ(Sent("AT+RSTSET"), 1);
 }
 
 // A KEY TEST that cannot start still ends the key judgement: the verdict comes.
