@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Helpers of the tests that drive real station windows under a private Xvfb
 # from outside, as a barcode scanner and a mouse would. Sourced by the test
 # scripts after they have set `out` (the folder of their files and pictures).
