@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -15,12 +16,7 @@ constexpr const char* kImeiText = "CAST(\"IMEI\" AS TEXT)";
 
 std::uint64_t HashOf(const std::string& text)
 {
-    std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a
-    for (unsigned char c : text) {
-        hash ^= c;
-        hash *= 1099511628211ULL;
-    }
-    return hash;
+    return std::hash<std::string> {}(text);  // kept in memory only, never stored
 }
 
 void AddStatus(const std::string& path, std::vector<std::int64_t>& status)
@@ -107,10 +103,4 @@ std::optional<std::string> ImeiLookup::Find(const std::string& file, const std::
     if (!first.Step())
         return std::nullopt;
     return first.Text(0);
-}
-
-std::optional<std::string> LookUpByImei(const std::string& file, const std::string& table, const std::string& column,
-                                        const std::string& imei)
-{
-    return ImeiLookup().Find(file, table, column, imei);
 }

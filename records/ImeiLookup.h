@@ -38,7 +38,3 @@ private:
     // Hash of each row's IMEI text and its rowid, sorted.
     std::vector<std::pair<std::uint64_t, std::int64_t>> rows_;
 };
-
-// One lookup without a kept index.
-std::optional<std::string> LookUpByImei(const std::string& file, const std::string& table, const std::string& column,
-                                        const std::string& imei);

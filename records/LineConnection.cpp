@@ -27,7 +27,7 @@ bool IsUrl(const std::string& connection)
 }
 
 // The keywords the string sets itself, as libpq reads it; nothing when it
-// cannot be read (libpq then says why at the connect).
+// cannot be read.
 using Options = std::unique_ptr<PQconninfoOption, decltype(&PQconninfoFree)>;
 
 Options Parse(const std::string& connection)
@@ -56,9 +56,11 @@ const char* const kLineSessionSettings =
 std::string WithLineDefaults(const std::string& connection)
 {
     const Options options = Parse(connection);
+    if (!options)
+        return connection;  // the connect says what is wrong with it
     std::string result = connection;
     for (const auto& [keyword, value] : kDefaults) {
-        if (Names(options.get(), keyword) || (!options && connection.find(keyword) != std::string::npos))
+        if (Names(options.get(), keyword))
             continue;
         const std::string setting = std::string(keyword) + "=" + value;
         if (IsUrl(result))

@@ -37,8 +37,7 @@ size_t WellFormedAt(const std::string& text, size_t at)
     return length;
 }
 
-}  // namespace
-
+// True when `text` is well-formed UTF-8.
 bool IsUtf8(const std::string& text)
 {
     for (size_t at = 0; at < text.size();) {
@@ -49,6 +48,8 @@ bool IsUtf8(const std::string& text)
     }
     return true;
 }
+
+}  // namespace
 
 std::string LineText(const std::string& bytes)
 {

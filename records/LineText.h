@@ -8,9 +8,6 @@
 // unit with such bytes is found again as a duplicate.
 std::string LineText(const std::string& bytes);
 
-// True when `text` is well-formed UTF-8.
-bool IsUtf8(const std::string& text);
-
 // `text` cut to at most `limit` bytes, never inside a UTF-8 character: a cut
 // that would split one drops the whole character. Text that is not UTF-8 is
 // cut at `limit` bytes.

@@ -1,7 +1,7 @@
 // Result files in SQLite: SNTable in PASS.mdb or FAIL.mdb. Each store is one
-// write transaction (BEGIN IMMEDIATE): a new file gets its table and its
-// first row in the same commit, and two stations sharing a folder cannot
-// both pass the duplicate check for the same unit.
+// write transaction (BEGIN IMMEDIATE), so two stations sharing a folder
+// cannot both pass the duplicate check for the same unit. A new file comes
+// with its table in one step, and goes again when its first store fails.
 #include <sqlite3.h>
 
 #include <cerrno>

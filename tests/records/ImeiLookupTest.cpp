@@ -26,7 +26,7 @@ protected:
 
     std::optional<std::string> Find(const std::string& column, const std::string& imei)
     {
-        return LookUpByImei(file.string(), "Lab\"els", column, imei);
+        return ImeiLookup().Find(file.string(), "Lab\"els", column, imei);
     }
 
     TempWorkDir dir;
@@ -79,7 +79,7 @@ TEST_F(Lookup, TheFileIsOnlyReadAndTheKeptIndexFollowsItsChanges)
 
 TEST_F(Lookup, TableNameIsAnIdentifierNeverSql)
 {
-    EXPECT_THROW(LookUpByImei(file.string(), "Lab\"els\" WHERE 1=1; DROP TABLE \"Lab\"\"els", "MAC", "111"),
+    EXPECT_THROW(ImeiLookup().Find(file.string(), "Lab\"els\" WHERE 1=1; DROP TABLE \"Lab\"\"els", "MAC", "111"),
                  StoreError);
     EXPECT_EQ(Query(file, "SELECT count(*) FROM \"Lab\"\"els\""), Rows {{"6"}});
 }
@@ -98,7 +98,7 @@ TEST_F(Lookup, UnreadableSourcesThrowWithTheEnginesReason)
     };
     for (const auto& c : cases) {
         try {
-            LookUpByImei(c.file, c.table, "MAC", "1");
+            ImeiLookup().Find(c.file, c.table, "MAC", "1");
             ADD_FAILURE() << c.reason;
         } catch (const StoreError& error) {
             EXPECT_NE(std::string(error.what()).find(c.reason), std::string::npos) << error.what();
