@@ -328,9 +328,10 @@ private:
     // unit is in the change's state already, else `send` into the result
     // text (nullopt: it sent nothing), then the state read again.
     int ChangePnLock(const PnLockChange& change, const std::function<std::optional<int>(char*)>& send);
-    // The IMEI the unit reports now, for the unlock code: nothing unless the
-    // read succeeded with a whole IMEI.
-    std::optional<std::string> ReadImeiForUnlockCode();
+    // The IMEI the unlock code comes from: "" when the code does not come
+    // from the IMEI, else the whole IMEI the unit reports now; nothing, with
+    // a warning, when the unit did not report one.
+    std::optional<std::string> UnlockCodeImei();
     // The row buffer: the stored values of the unit in column order.
     ResultRow UnitRow() const;
     int LookUpScanField(const char* column, int field, size_t fieldLimit);

@@ -69,33 +69,27 @@ int CRuriZudaDlg::LockPn()
                         [](char* result) { return AtLockPn(result); });
 }
 
-std::optional<std::string> CRuriZudaDlg::ReadImeiForUnlockCode()
+std::optional<std::string> CRuriZudaDlg::UnlockCodeImei()
 {
+    if (!IsOn(profile.lockPn.lockCodeFromImeiEnable))
+        return std::string();
+    // The IMEI this unit reports now, never a value left from an earlier read.
     char imei[kImeiMax + 1] = {};
-    if (!AtReadImei(imei))
-        return std::nullopt;
-    const std::string read = TextOf(imei);
-    if (!IsWholeImei(read))
-        return std::nullopt;
-    return read;
+    const std::string read = AtReadImei(imei) ? TextOf(imei) : "";
+    if (IsWholeImei(read))
+        return read;
+    Warn(kNoImeiMessage);
+    return std::nullopt;
 }
 
 int CRuriZudaDlg::UnlockPn()
 {
     return ChangePnLock({kUnlockedState, kAlreadyUnlocked, &UnitRecord::unlockResult, ctl::kUnlockBox},
                         [this](char* result) -> std::optional<int> {
-                            // The code is derived from the IMEI this unit reports
-                            // now, never from a value left from an earlier read.
-                            std::string imei;
-                            if (IsOn(profile.lockPn.lockCodeFromImeiEnable)) {
-                                const auto read = ReadImeiForUnlockCode();
-                                if (!read) {
-                                    Warn(kNoImeiMessage);
-                                    return std::nullopt;
-                                }
-                                imei = *read;
-                            }
-                            const UnlockCode code = ChooseUnlockCode(profile.lockPn, imei,
+                            const auto imei = UnlockCodeImei();
+                            if (!imei)
+                                return std::nullopt;
+                            const UnlockCode code = ChooseUnlockCode(profile.lockPn, *imei,
                                                                      ProgramRunner(kLockCodeCommandLimit));
                             if (code.Refused()) {
                                 Warn(code.refusal);
