@@ -215,7 +215,7 @@ TEST(ReportQueries, UnitsAcrossBothFilesTakeTheirFirstAndLastRow)
     EXPECT_EQ(f.stations[0].itemFailures[4], 3);  // LED
 }
 
-TEST(SignalFigures, ThresholdMedianAndDriftLimitAreInclusiveAsSpecified)
+TEST(SignalFigures, ThresholdMedianAndDriftLimitAreInclusive)
 {
     TempWorkDir dir;
     std::vector<FixtureRow> rows;
@@ -366,6 +366,8 @@ TEST(ResultRows, ForeignAndMissingFilesAreReportedNotRead)
     EXPECT_EQ(ComputeYield(*empty, std::nullopt, std::nullopt).rows, 0);
     auto none = OpenResultFiles("absent.mdb", "absent.mdb", "S1", &notes);
     EXPECT_EQ(ComputeYield(*none, std::nullopt, std::nullopt).rows, 0);
+    // A foreign file throws before any note; each missing file is named.
+    EXPECT_EQ(notes, std::vector<std::string>(3, "absent.mdb does not exist; counted as no rows"));
 }
 
 }  // namespace

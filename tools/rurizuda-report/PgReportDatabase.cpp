@@ -5,6 +5,7 @@
 #include "records/LineConnection.h"
 #include "records/PgResultStore.h"
 #include "records/ResultRow.h"
+#include "tools/rurizuda-report/ResultRows.h"
 
 namespace {
 
@@ -42,13 +43,18 @@ bool HandOver(const pqxx::result& result, const SqlRowHandler& handler)
     return true;
 }
 
+ReportError ReadError(const pqxx::failure& error)
+{
+    return ReportError("the line database cannot be read: " + OneLine(error.what()));
+}
+
 template <class Work>
 void Guarded(Work work)
 {
     try {
         work();
     } catch (const pqxx::failure& error) {
-        throw ReportError("the line database cannot be read: " + OneLine(error.what()));
+        throw ReadError(error);
     }
 }
 
@@ -64,7 +70,7 @@ public:
         for (const auto& station : stations)
             stationList_ += (stationList_.empty() ? "" : ",") + SqlText(station);
     } catch (const pqxx::failure& error) {
-        throw ReportError("the line database cannot be read: " + OneLine(error.what()));
+        throw ReadError(error);
     }
 
     void Query(const std::string& sql, const SqlRowHandler& handler) override
@@ -95,9 +101,7 @@ public:
         // store times sort as their bytes do and as in the station's files.
         std::string select = "SELECT CASE WHEN VERDICT = 'PASS' THEN 1 ELSE 0 END AS PASSED, STATION COLLATE \"C\" "
                              "AS STATION, ID AS ORD";
-        const std::vector<std::string> named =
-            columns.empty() ? std::vector<std::string>(std::begin(kColumnNames), std::end(kColumnNames)) : columns;
-        for (const auto& column : named)
+        for (const auto& column : ColumnsOrAll(columns))
             select += "," + column + " COLLATE \"C\" AS " + column;
         select += std::string(" FROM ") + kResultTable;
         if (!stationList_.empty())

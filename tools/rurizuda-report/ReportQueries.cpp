@@ -53,8 +53,8 @@ std::string TimedRowsSql(const ReportDatabase& db, const std::string& only, cons
         read.push_back("DTIME");
     const std::string time = "CASE WHEN " + CtimeShapeSql(db) + " THEN " + Part(21, 4) + " || '-' || " + MonthSql(db) +
                              " || '-' || replace(" + Part(9, 2) + ", ' ', '0') || ' ' || " + Part(12, 8) + " END";
-    return "(SELECT t.*, T || CASE WHEN PASSED = 1 THEN '0' ELSE '1' END || STATION AS K FROM (SELECT s.*, " + time +
-           " AS T FROM (" + db.RowsSelect(read) + ") s" + (only.empty() ? "" : " WHERE " + only) + db.FenceSql() + ") t" + db.FenceSql() + ") timed";
+    return "(SELECT s.*, " + time + " AS T FROM (" + db.RowsSelect(read) + ") s" + (only.empty() ? "" : " WHERE " + only) +
+           db.FenceSql() + ") timed";
 }
 
 std::string StoreKeySql(const ReportDatabase& db)

@@ -10,8 +10,7 @@
 
 // A FROM item "timed": the source's rows with T, the store time as
 // "YYYY-MM-DD HH:MM:SS" read from DTIME's ctime text (NULL when DTIME is not
-// one), and K, T followed by 0 for a passed row or 1 for a failed one and the
-// station: a unit's rows in the order they were stored.
+// one), computed once per row.
 // `only`, when given, keeps just the rows it holds true for before any
 // time is read (a condition on the source's columns).
 // `columns` as for RowsSelect; DTIME is always read.

@@ -2,6 +2,11 @@
 
 #include <ctime>
 
+std::vector<std::string> ColumnsOrAll(const std::vector<std::string>& columns)
+{
+    return columns.empty() ? std::vector<std::string>(kResultColumns.begin(), kResultColumns.end()) : columns;
+}
+
 std::string WallTimeText(WallSeconds t)
 {
     const std::time_t seconds = static_cast<std::time_t>(t);

@@ -39,6 +39,9 @@ struct ReportRow {
     const std::string& Sn() const { return columns[ColumnIndex("SN")]; }
 };
 
+// The columns named, or every column of the table when none is.
+std::vector<std::string> ColumnsOrAll(const std::vector<std::string>& columns);
+
 // "YYYY-MM-DD HH:MM:SS" and "YYYY-MM-DD" of a wall time.
 std::string WallTimeText(WallSeconds t);
 std::string WallDateText(WallSeconds t);

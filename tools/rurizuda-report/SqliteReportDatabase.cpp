@@ -31,16 +31,10 @@ std::string ReadOnlyUri(const std::string& path)
     return uri + "?mode=ro";
 }
 
-// The columns named, or every column of the table when none is.
-std::vector<std::string> Named(const std::vector<std::string>& columns)
-{
-    return columns.empty() ? std::vector<std::string>(kResultColumns.begin(), kResultColumns.end()) : columns;
-}
-
 std::string ColumnList(const std::vector<std::string>& columns)
 {
     std::string list;
-    for (const auto& column : Named(columns))
+    for (const auto& column : ColumnsOrAll(columns))
         list += "," + column;
     return list;
 }
@@ -95,7 +89,7 @@ public:
     {
         if (files_.empty()) {  // neither file exists: a relation without rows
             std::string nulls;
-            for (const auto& column : Named(columns))
+            for (const auto& column : ColumnsOrAll(columns))
                 nulls += ", NULL AS " + column;
             return "SELECT 1 AS PASSED, '' AS STATION, 0 AS ORD" + nulls + " WHERE 0";
         }
