@@ -3,6 +3,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "app/StationFont.h"
 #include "config/SlotMap.h"
 
 namespace {
@@ -22,7 +23,6 @@ constexpr std::string_view kSlotsOption = "--slots";
 constexpr std::string_view kListUnitsOption = "--list-units";
 constexpr std::string_view kAtOption = "--at";
 constexpr std::string_view kScaleOption = "--scale";
-constexpr double kLeastWindowScale = 0.1;
 
 // The value of `option` at args[i], given as "--option VALUE" (advancing i)
 // or "--option=VALUE". False when args[i] is not this option.

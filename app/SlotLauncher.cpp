@@ -1,7 +1,6 @@
 #include "app/SlotLauncher.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -12,12 +11,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "app/StationFont.h"
+
 extern char** environ;
 
 namespace {
 
 constexpr double kScaleStep = 0.01;  // scales are tried in hundredths
-constexpr double kLeastScale = 0.1;  // below this a window is unusable anyway
 // The signals the launcher passes on to its stations.
 constexpr int kPassedSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
@@ -34,14 +34,14 @@ double FittingScale(const QSize& cell, const WindowSizeAt& window, const QSize& 
     const QSize full = window(1.0);
     const double across = static_cast<double>(cell.width() - frame.width()) / full.width();
     const double down = static_cast<double>(cell.height() - frame.height()) / full.height();
-    for (int steps = std::min(Hundredths(1.0), Hundredths(std::min(across, down))); steps > Hundredths(kLeastScale);
+    for (int steps = std::min(Hundredths(1.0), Hundredths(std::min(across, down))); steps > Hundredths(kLeastWindowScale);
          --steps) {
         const double scale = steps * kScaleStep;
         const QSize size = window(scale) + frame;
         if (size.width() <= cell.width() && size.height() <= cell.height())
             return scale;
     }
-    return kLeastScale;
+    return kLeastWindowScale;
 }
 
 std::vector<char*> Pointers(std::vector<std::string>& texts)

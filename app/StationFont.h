@@ -9,3 +9,5 @@
 QFont StationFont(double scale = 1.0);
 
 inline constexpr int kStationFontPoints = 9;
+// The least scale a window is shown at: below it a window is unusable.
+inline constexpr double kLeastWindowScale = 0.1;

@@ -26,6 +26,14 @@ bool IsPathCharacter(unsigned char c)
            || kPathPunctuation.find(static_cast<char>(c)) != std::string_view::npos;
 }
 
+// A port path as udev writes ID_PATH for a USB device: letters, digits and
+// ".:_+-" only, holding a "usb-" part ("pci-0000:00:14.0-usb-0:2.3").
+bool IsUsbPortPath(const std::string& path)
+{
+    return !path.empty() && std::all_of(path.begin(), path.end(), IsPathCharacter)
+           && path.find(kUsbPart) != std::string::npos;
+}
+
 }  // namespace
 
 const std::string& SlotMap::PathOf(int slot) const
@@ -60,12 +68,6 @@ bool IsSlotNumber(int slot)
 std::filesystem::path SlotFolder(int slot)
 {
     return slot == 0 ? std::filesystem::path() : std::filesystem::path(kSlotFolderPrefix + std::to_string(slot));
-}
-
-bool IsUsbPortPath(const std::string& path)
-{
-    return !path.empty() && std::all_of(path.begin(), path.end(), IsPathCharacter)
-           && path.find(kUsbPart) != std::string::npos;
 }
 
 SlotMap ReadSlotMap(const IniFile& ini)

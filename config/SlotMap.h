@@ -42,10 +42,6 @@ bool IsSlotNumber(int slot);
 // station folder is shared by its slots.
 std::filesystem::path SlotFolder(int slot);
 
-// A port path as udev writes ID_PATH for a USB device: letters, digits and
-// ".:_+-" only, holding a "usb-" part ("pci-0000:00:14.0-usb-0:2.3").
-bool IsUsbPortPath(const std::string& path);
-
 // Reads SLOT1..SLOT<kMaxSlots> of [Slots]. A value that is not a USB port
 // path, or a port named by two slots, is an error.
 SlotMap ReadSlotMap(const IniFile& ini);

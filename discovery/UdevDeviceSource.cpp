@@ -15,15 +15,14 @@ struct UdevDeleter {
 template <typename T>
 using UdevPtr = std::unique_ptr<T, UdevDeleter>;
 
-std::string Attribute(udev_device* device, const char* name)
-{
-    const char* value = udev_device_get_sysattr_value(device, name);
-    return value ? value : "";
-}
-
 std::string Text(const char* text)
 {
     return text ? text : "";
+}
+
+std::string Attribute(udev_device* device, const char* name)
+{
+    return Text(udev_device_get_sysattr_value(device, name));
 }
 
 // The USB interface and device a tty sits on; null when it is not on one.

@@ -20,7 +20,6 @@
 
 namespace {
 
-
 using Steady = std::chrono::steady_clock;
 
 constexpr int kEmptyReadMs = 200;      // a read that finds nothing waits this long

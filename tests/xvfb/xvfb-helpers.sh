@@ -55,13 +55,16 @@ wait_for() {
   done
 }
 
+# top_box: the window of the top open message box; "" when none is open.
+top_box() { xdotool search --onlyvisible --name "^$kBoxTitle\$" 2>/dev/null | tail -n 1 || true; }
+
 # shoot NAME: a picture of the whole screen as OUT/NAME.xwd, and of the top
 # message box, if one is open, as OUT/NAME-box.xwd.
 shoot() {
   [ -n "${DISPLAY:-}" ] || return 0
   xwd -root -silent -out "$out/$1.xwd" 2>/dev/null || true
   local box
-  box="$(xdotool search --onlyvisible --name "^$kBoxTitle\$" 2>/dev/null | tail -n 1 || true)"
+  box="$(top_box)"
   [ -z "$box" ] || xwd -id "$box" -silent -out "$out/$1-box.xwd" 2>/dev/null || true
 }
 
@@ -81,15 +84,14 @@ start_xvfb() {
 
 # start_simulator NAME OPTION...: the unit simulator program ($simulator)
 # with OPTIONs, its traffic in OUT/NAME.log; its terminal's path is left in
-# `port` and its process in `sim_pid`.
+# `port`.
 start_simulator() {
-  local name="$1" i
+  local name="$1"
   shift
   "$simulator" "$@" --log >"$out/$name.port" 2>"$out/$name.log" &
-  sim_pid=$!
-  pids+=("$sim_pid")
+  pids+=($!)
   port=""
-  for i in $(seq 100); do
+  for _ in $(seq 100); do
     read -r port 2>/dev/null <"$out/$name.port" && [ -n "$port" ] && return 0
     sleep 0.1
   done
@@ -125,12 +127,12 @@ scan() {
   done
 }
 
-box_open() { xdotool search --onlyvisible --name "^$kBoxTitle\$" >/dev/null; }
+box_open() { [ -n "$(top_box)" ]; }
 
 # close_box: presses OK in the top message box; false while one was open.
 close_box() {
   local box
-  box="$(xdotool search --onlyvisible --name "^$kBoxTitle\$" | tail -n 1 || true)"
+  box="$(top_box)"
   [ -z "$box" ] && return 0
   xdotool windowfocus --sync "$box" key Return 2>/dev/null || true
   return 1
