@@ -71,11 +71,10 @@ std::vector<double> Handoff(const std::filesystem::path& folder, const std::stri
     }
     for (int i = 0; i < kUnits; ++i) {
         const UnitJournalEntry unit = Unit(i);
+        // Held until the start is recorded: the acceptance may come first.
         std::unique_lock lock(mutex);
         const auto start = Clock::now();
-        lock.unlock();
         const std::string id = handOff->Publish(unit, &error);
-        lock.lock();
         queued[id] = start;
         if (paced)
             acceptedOne.wait(lock, [&] { return samples.size() == static_cast<size_t>(i + 1); });

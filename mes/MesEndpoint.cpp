@@ -6,17 +6,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <string_view>
 
 namespace {
 
-constexpr const char* kPlainScheme = "amqp://";
-constexpr const char* kTlsScheme = "amqps://";
+constexpr std::string_view kPlainScheme = "amqp://";
+constexpr std::string_view kTlsScheme = "amqps://";
 constexpr mode_t kOthersMayAccess = S_IRWXG | S_IRWXO;
-
-bool StartsWith(const std::string& text, const std::string& prefix)
-{
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
 
 // The part of the URL between the scheme and the first '/'.
 std::string Authority(const std::string& url, size_t schemeLength)
@@ -28,10 +24,10 @@ std::string Authority(const std::string& url, size_t schemeLength)
 bool CheckUrl(const std::string& url, MesEndpoint& endpoint, std::string* error)
 {
     size_t schemeLength = 0;
-    if (StartsWith(url, kPlainScheme)) {
-        schemeLength = std::strlen(kPlainScheme);
-    } else if (StartsWith(url, kTlsScheme)) {
-        schemeLength = std::strlen(kTlsScheme);
+    if (url.starts_with(kPlainScheme)) {
+        schemeLength = kPlainScheme.size();
+    } else if (url.starts_with(kTlsScheme)) {
+        schemeLength = kTlsScheme.size();
         endpoint.tls = true;
     } else {
         *error = "[MES] URL must start with amqp:// or amqps://: \"" + url + "\"";

@@ -118,18 +118,10 @@ bool MesSender::Run(bool drain)
     std::unique_lock lock(mutex_);
     while (!stopping_) {
         lock.unlock();
-        int64_t waiting = -1;
-        try {
-            waiting = outbox->Count();
-        } catch (const StoreError& error) {
-            observer_.Failed(error.what());
-        }
-        lock.lock();
         // The station's sender stays connected while the outbox is empty,
         // so a wrong address or login shows before the first unit.
-        if (waiting == 0 && drain)
+        if (drain && IsEmpty(*outbox))
             return true;
-        lock.unlock();
         const std::string error = RunSession(*outbox, drain);
         lock.lock();
         if (error.empty()) {
@@ -145,4 +137,14 @@ bool MesSender::Run(bool drain)
         wait = std::min(wait * 2, retry_.last);
     }
     return true;
+}
+
+bool MesSender::IsEmpty(MesOutbox& outbox)
+{
+    try {
+        return outbox.Count() == 0;
+    } catch (const StoreError& error) {
+        observer_.Failed(error.what());
+        return false;
+    }
 }

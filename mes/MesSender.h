@@ -49,6 +49,9 @@ private:
     bool Run(bool drain);
     // One connection; its error, "" when it ended because it was done.
     std::string RunSession(MesOutbox& outbox, bool drain);
+    // Whether nothing waits; false, told to the observer, when the outbox
+    // cannot be read.
+    bool IsEmpty(MesOutbox& outbox);
     // Waits `wait` before the next connection, syncing entries added meanwhile.
     void WaitToRetry(std::unique_lock<std::mutex>& lock, MesOutbox& outbox, std::chrono::milliseconds wait);
 

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <random>
 
 namespace {
@@ -10,6 +9,7 @@ namespace {
 constexpr size_t kUuidBytes = 16;
 constexpr uint8_t kVersion4 = 0x40;
 constexpr uint8_t kVariantRfc4122 = 0x80;
+constexpr char kHexDigits[] = "0123456789abcdef";
 
 }  // namespace
 
@@ -25,13 +25,14 @@ std::string MakeUniqueId()
     }
     bytes[6] = static_cast<uint8_t>((bytes[6] & 0x0f) | kVersion4);
     bytes[8] = static_cast<uint8_t>((bytes[8] & 0x3f) | kVariantRfc4122);
+    // Several of these are made for each unit at TEST FINISH: no printf.
     std::string text;
-    char hex[3];
+    text.reserve(2 * kUuidBytes + 4);
     for (size_t i = 0; i < bytes.size(); ++i) {
         if (i == 4 || i == 6 || i == 8 || i == 10)
             text += '-';
-        std::snprintf(hex, sizeof hex, "%02x", bytes[i]);
-        text += hex;
+        text += kHexDigits[bytes[i] >> 4];
+        text += kHexDigits[bytes[i] & 0x0f];
     }
     return text;
 }

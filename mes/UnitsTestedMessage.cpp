@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <optional>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -105,26 +106,28 @@ json Test(const UnitJournalEntry& entry, const JournalItem& item, int& sequence,
                 {"TestStartTime", start},
                 {"TestEndTime", end},
                 {"Result", result},
-                {"Measurements", measurements}};
+                {"Measurements", std::move(measurements)}};
 }
 
 }  // namespace
 
+// The parts go into their parents by move: an initializer list copies
+// what it is given as an lvalue, the whole tree each time.
 CfxMessage UnitsTestedMessage(const UnitJournalEntry& entry, const CfxSender& sender, const NewUniqueId& newId)
 {
     int sequence = 0;
     json tests = json::array();
     for (const JournalItem& item : entry.items)
         tests.push_back(Test(entry, item, sequence, newId));
-    const json unit{{"UnitIdentifier", entry.sn},
-                    {"UnitPositionNumber", sender.positionNumber},
-                    {"OverallResult", Result(entry.verdict)},
-                    {"Tests", tests}};
-    const json body{{"$type", kUnitsTestedType},
-                    {"TransactionId", newId()},
-                    {"TestMethod", kTestMethod},
-                    {"Tester", {{"OperatorIdentifier", entry.station}}},
-                    {"TestedUnits", json::array({unit})}};
+    json unit{{"UnitIdentifier", entry.sn},
+              {"UnitPositionNumber", sender.positionNumber},
+              {"OverallResult", Result(entry.verdict)},
+              {"Tests", std::move(tests)}};
+    json body{{"$type", kUnitsTestedType},
+              {"TransactionId", newId()},
+              {"TestMethod", kTestMethod},
+              {"Tester", {{"OperatorIdentifier", entry.station}}},
+              {"TestedUnits", json::array({std::move(unit)})}};
     CfxMessage message;
     message.uniqueId = newId();
     const json envelope{{"MessageName", kUnitsTestedMessageName},
@@ -134,7 +137,7 @@ CfxMessage UnitsTestedMessage(const UnitJournalEntry& entry, const CfxSender& se
                         {"Source", sender.handle},
                         {"Target", nullptr},
                         {"RequestID", nullptr},
-                        {"MessageBody", body}};
+                        {"MessageBody", std::move(body)}};
     message.json = envelope.dump(-1, ' ', false, json::error_handler_t::replace);
     return message;
 }

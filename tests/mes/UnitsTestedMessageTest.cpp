@@ -1,6 +1,8 @@
 // The CFX envelope and UnitsTested body made from a journal entry.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include <nlohmann/json.hpp>
 
 #include "mes/UniqueId.h"
@@ -113,7 +115,9 @@ TEST(UnitsTestedMessage, EveryIdentifierIsFreshAndGarbledTextStaysValidJson)
     const CfxMessage first = UnitsTestedMessage(entry, {"h", 1}, MakeUniqueId);
     const CfxMessage second = UnitsTestedMessage(entry, {"h", 1}, MakeUniqueId);
     EXPECT_NE(first.uniqueId, second.uniqueId);
-    EXPECT_EQ(first.uniqueId.size(), 36u);
+    EXPECT_TRUE(std::regex_match(first.uniqueId,
+                                 std::regex("[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}")))
+        << first.uniqueId;
     EXPECT_FALSE(json::parse(first.json, nullptr, false).is_discarded());
 }
 
