@@ -1,19 +1,25 @@
 // Result files in SQLite: SNTable in PASS.mdb or FAIL.mdb. Each store is one
 // write transaction (BEGIN IMMEDIATE), so two stations sharing a folder
 // cannot both pass the duplicate check for the same unit. A new file comes
-// with its table in one step, and goes again when its first store fails.
+// with its table in one step. Once a file has its name it stays, whatever
+// becomes of the store that made it: another store may already have opened
+// it and committed its row there.
+#include "records/SqliteResultStore.h"
+
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <random>
 #include <utility>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "records/ResultStore.h"
 #include "records/SqliteDatabase.h"
 
 namespace {
@@ -52,44 +58,84 @@ FileIdentity IdentityOf(const std::string& path)
     return std::make_pair(status.st_dev, status.st_ino);
 }
 
-// The file was removed by a store that failed on it while this one waited
-// for its lock: the store begins again on the path.
+// The file was removed (by hand, or by a program other than a station)
+// while this store waited for its lock: the store begins again on the path.
 struct FileRemovedMeanwhile {};
 
 // How often a store begins again on a removed file before it gives up.
 constexpr int kBeginAttempts = 3;
 
-// Brings a missing result file into being with its table in one step: the
-// table is made in a temporary file beside it, which then takes the name
-// unless another store made the file meanwhile. A failure leaves no file
-// behind. True when this call made the file; false when another store did,
-// or when the folder's file system cannot link (the store then makes the
-// file in place, as an empty file first).
-bool MakeResultFile(const std::string& file)
+// How many names a temporary file tries before the store gives up.
+constexpr int kTemporaryNameAttempts = 16;
+// Permissions of a new result file, as the engine gives the files it makes.
+constexpr mode_t kResultFileMode = 0644;
+
+// Errors of link() that say the file cannot be made in this folder at all.
+bool CannotMakeFiles(int error)
 {
-    const std::string temporary = file + ".new-" + std::to_string(getpid());
+    return error == ENOSPC || error == EDQUOT || error == EACCES || error == EROFS;
+}
+
+// Makes an empty temporary file beside `file` under a name no other store
+// uses (the process id and a random part; the exclusive create settles any
+// meeting), and returns its name.
+std::string MakeTemporaryBeside(const std::string& file)
+{
+    std::random_device entropy;
+    int error = 0;
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        char part[16];
+        std::snprintf(part, sizeof part, "%08x", static_cast<unsigned>(entropy()));
+        const std::string name = file + ".new-" + std::to_string(getpid()) + "-" + part;
+        const int fd = open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kResultFileMode);
+        if (fd >= 0) {
+            close(fd);
+            return name;
+        }
+        error = errno;
+        if (error != EEXIST)
+            break;
+    }
+    throw StoreError(file + " could not be created: " + std::strerror(error));
+}
+
+// Brings a missing result file into being with its table in one step: the
+// table is made in a temporary file of this store's own beside it, which
+// then takes the name unless another store made the file meanwhile. Only
+// the temporary file is ever removed again. True when this call made the
+// file; false when another store did, or when the folder's file system
+// cannot link (the store then makes the file in place, as an empty file
+// first).
+bool MakeResultFile(const std::string& file, const SqliteStoreSteps& steps)
+{
+    const std::string temporary = MakeTemporaryBeside(file);
+    bool made = false;
     try {
         {
-            SqliteDatabase db(temporary, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+            SqliteDatabase db(temporary, SQLITE_OPEN_READWRITE);
             db.Execute(kCreateResultTable);
         }
-        const bool made = link(temporary.c_str(), file.c_str()) == 0;
+        if (steps.temporaryMade)
+            steps.temporaryMade(temporary);
+        made = link(temporary.c_str(), file.c_str()) == 0;
         const int error = errno;
-        unlink(temporary.c_str());
-        if (!made && (error == ENOSPC || error == EDQUOT || error == EACCES || error == EROFS))
+        if (!made && CannotMakeFiles(error))
             throw StoreError(file + " could not be created: " + std::strerror(error));
-        return made;
     } catch (...) {
         unlink(temporary.c_str());
         unlink((temporary + "-journal").c_str());
         throw;
     }
+    unlink(temporary.c_str());
+    if (made && steps.fileMade)
+        steps.fileMade();
+    return made;
 }
 
 class SqliteStoreTransaction final : public StoreTransaction {
 public:
-    explicit SqliteStoreTransaction(const std::string& file)
-        : created_(!std::filesystem::exists(file) && MakeResultFile(file))
+    SqliteStoreTransaction(const std::string& file, const SqliteStoreSteps& steps)
+        : created_(!std::filesystem::exists(file) && MakeResultFile(file, steps))
         , db_(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)
         , identity_(IdentityOf(file))
     {
@@ -108,7 +154,7 @@ public:
             for (Column key : kDuplicateKeys)
                 db_.Execute(IndexStatement(key).c_str());
         } catch (...) {
-            Abandon();
+            RollBack();
             throw;
         }
     }
@@ -116,7 +162,7 @@ public:
     ~SqliteStoreTransaction() override
     {
         if (!committed_)
-            Abandon();
+            RollBack();
     }
 
     std::optional<Column> FindDuplicate(const ResultRow& row) override
@@ -156,15 +202,12 @@ public:
     }
 
 private:
-    // Ends the store without its row. A file this store brought into being
-    // holds no row then: it goes, while the write lock still keeps every
-    // other store out of it.
-    void Abandon()
-    {
-        if (created_ && identity_ && IdentityOf(db_.File()) == identity_)
-            unlink(db_.File().c_str());
-        sqlite3_exec(db_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-    }
+    // Ends the store without its row. The file stays, even one this store
+    // made: from the moment it had its name another store may have opened
+    // it, and that store's committed row is in it. Left without a row it is
+    // still a whole result file with its table (or an empty file, which the
+    // next store gives its table).
+    void RollBack() { sqlite3_exec(db_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr); }
 
     // A file the engine has just made, or one of zero bytes: nothing has
     // been written to it yet (the write lock keeps it so).
@@ -191,22 +234,35 @@ private:
 
 class SqliteResultStore final : public ResultStore {
 public:
+    explicit SqliteResultStore(SqliteStoreSteps steps)
+        : steps_(std::move(steps))
+    {
+    }
+
     std::unique_ptr<StoreTransaction> Begin(const std::string& location) override
     {
         for (int attempt = 1;; ++attempt) {
             try {
-                return std::make_unique<SqliteStoreTransaction>(location);
+                return std::make_unique<SqliteStoreTransaction>(location, steps_);
             } catch (const FileRemovedMeanwhile&) {
                 if (attempt == kBeginAttempts)
                     throw StoreError(location + ": the file was removed while the store waited for it");
             }
         }
     }
+
+private:
+    SqliteStoreSteps steps_;
 };
 
 }  // namespace
 
 std::unique_ptr<ResultStore> MakeSqliteResultStore()
 {
-    return std::make_unique<SqliteResultStore>();
+    return MakeSqliteResultStore(SqliteStoreSteps {});
+}
+
+std::unique_ptr<ResultStore> MakeSqliteResultStore(SqliteStoreSteps steps)
+{
+    return std::make_unique<SqliteResultStore>(std::move(steps));
 }

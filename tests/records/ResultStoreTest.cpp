@@ -1,12 +1,18 @@
 // The SQLite result store against real files in a temporary folder.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <fstream>
+#include <mutex>
+#include <set>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "records/ResultStore.h"
+#include "records/SqliteResultStore.h"
 #include "tests/support/ResultStoreCases.h"
 #include "tests/support/SqliteFiles.h"
 #include "tests/support/TempDir.h"
@@ -170,6 +176,49 @@ TEST_F(ResultFile, TwoStationsStoringTheSameUnitAtOnceStoreItOnce)
         EXPECT_EQ(outcomes, (std::multiset<int> {0, 1})) << "file existed: " << fileExists;
         EXPECT_EQ(Query(file, "SELECT count(*) FROM SNTable WHERE SN = 'SN1'"), Rows {{"1"}});
     }
+}
+
+// Two stores of one process (two slots' threads, say) make the missing
+// file at the same moment: each makes its table in a temporary file of its
+// own, one of them gives the file its name, and both units are stored.
+TEST_F(ResultFile, TwoStoresOfOneProcessMakingTheFileAtOnceBothStore)
+{
+    constexpr auto kMeetingWait = std::chrono::seconds(5);
+    std::mutex mutex;
+    std::condition_variable arrived;
+    int waiting = 0;
+    SqliteStoreSteps steps;
+    // Each store waits here, its temporary file made, for the other.
+    steps.temporaryMade = [&](const std::string& temporary) {
+        EXPECT_TRUE(fs::exists(temporary));
+        std::unique_lock lock(mutex);
+        ++waiting;
+        arrived.notify_all();
+        arrived.wait_for(lock, kMeetingWait, [&] { return waiting == 2; });
+    };
+    std::string outcomes[2];
+    std::thread stores[2];
+    for (int i = 0; i < 2; ++i) {
+        stores[i] = std::thread([&, i] {
+            const std::string id = std::to_string(i + 1);
+            try {
+                auto store = MakeSqliteResultStore(steps)->Begin(file.string());
+                store->Insert(Unit("SN" + id, "M" + id, "I" + id, "P" + id));
+                outcomes[i] = store->Commit() ? "made the file" : "found the file";
+            } catch (const StoreError& error) {
+                outcomes[i] = error.what();
+            }
+        });
+    }
+    for (auto& store : stores)
+        store.join();
+    EXPECT_EQ(waiting, 2) << "a store never had its temporary file beside the other's";
+    EXPECT_EQ(std::multiset<std::string>(std::begin(outcomes), std::end(outcomes)),
+              (std::multiset<std::string> {"made the file", "found the file"}));
+    EXPECT_EQ(Query(file, "SELECT SN FROM SNTable ORDER BY SN"), (Rows {{"SN1"}, {"SN2"}}));
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+        EXPECT_EQ(entry.path().filename().string().find("PASS.mdb.new"), std::string::npos)
+            << entry.path() << " left behind";
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <random>
 #include <set>
 #include <sys/resource.h>
@@ -17,6 +18,7 @@
 #include <unistd.h>
 
 #include "records/ResultStore.h"
+#include "records/SqliteResultStore.h"
 #include "tests/support/FaultSeed.h"
 #include "tests/support/SqliteFiles.h"
 #include "tests/support/TempDir.h"
@@ -206,6 +208,79 @@ TEST_F(StoreFaults, FullDiskStopsTheStoreWithAClearMessageAndLeavesTheFileHealth
         }
         for (long number = 0; number < 2 * static_cast<long>(stored.size()); number += 2)
             EXPECT_EQ(stored.count(number), 1u) << "rows are stored in order, none lost";
+    }
+}
+
+// While it lives, no file of this process grows past `bytes`: a write
+// beyond fails as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+        : previousSignal_(signal(SIGXFSZ, SIG_IGN))
+    {
+        getrlimit(RLIMIT_FSIZE, &previous_);
+        const rlimit limit {bytes, previous_.rlim_max};
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &previous_);
+        signal(SIGXFSZ, previousSignal_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    sighandler_t previousSignal_;
+    rlimit previous_ {};
+};
+
+// A store that made a new file is overtaken there: between the moment the
+// file took its name and the moment the maker opens it, another station
+// stores its unit. Whatever then becomes of the maker's store, the other
+// station's committed row stays.
+TEST_F(StoreFaults, RowStoredInANewFileSurvivesTheEndOfTheStoreThatMadeTheFile)
+{
+    constexpr long kOther = 0;
+    const struct {
+        const char* name;
+        long unit;                // the maker's unit
+        bool diskFullAfterOther;  // the disk fills up once the other row is in
+        std::string outcome;      // the maker's, or a part of its error
+    } cases[] = {
+        {"maker refused as a duplicate", kOther, false, "refused"},
+        {"maker fails on a full disk", 2, true, "disk is full"},
+    };
+    const fs::path file = dir.Path() / FileOf(kOther);
+    for (const auto& c : cases) {
+        fs::remove(file);
+        std::optional<FileSizeLimit> full;
+        const auto other = MakeSqliteResultStore();
+        SqliteStoreSteps steps;
+        steps.fileMade = [&] {
+            auto store = other->Begin(file.string());
+            store->Insert(NumberedUnit(kOther));
+            EXPECT_FALSE(store->Commit()) << c.name << ": the other station found the file made";
+            if (c.diskFullAfterOther)
+                full.emplace(0);
+        };
+        std::string outcome;
+        try {
+            auto store = MakeSqliteResultStore(std::move(steps))->Begin(file.string());
+            if (store->FindDuplicate(NumberedUnit(c.unit))) {
+                outcome = "refused";
+            } else {
+                store->Insert(NumberedUnit(c.unit));
+                store->Commit();
+                outcome = "stored";
+            }
+        } catch (const StoreError& error) {
+            outcome = error.what();
+        }
+        full.reset();
+        EXPECT_NE(outcome.find(c.outcome), std::string::npos) << c.name << ": " << outcome;
+        EXPECT_EQ(CheckFiles(c.name), std::multiset<long> {kOther}) << c.name;
+        EXPECT_EQ(Query(file, "PRAGMA integrity_check"), Rows {{"ok"}}) << c.name;
     }
 }
 
