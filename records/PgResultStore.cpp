@@ -93,6 +93,7 @@ class PgStoreTransaction final : public StoreTransaction {
 public:
     PgStoreTransaction(PgResultStore& store, std::shared_ptr<pqxx::connection> connection,
                        std::shared_ptr<SocketDeadline> deadline, std::string verdict);
+    ~PgStoreTransaction() override;
 
     std::optional<Column> FindDuplicate(const ResultRow& row) override;
     void Insert(const ResultRow& row) override;
@@ -100,6 +101,9 @@ public:
 
 private:
     void LockIdentities(const ResultRow& row);
+    // The store has ended on the server: the deadline may no longer cut
+    // the connection, which the next store uses.
+    void EndDeadline();
     // Runs `work`, turning the engine's errors into StoreError.
     template <class Work>
     auto Guarded(Work work) -> decltype(work());
@@ -114,14 +118,16 @@ private:
     pqxx::work work_;
     std::string verdict_;
     bool locked_ = false;
+    bool committed_ = false;
 };
 
 class PgResultStore final : public ResultStore {
 public:
-    PgResultStore(std::string connection, std::string station)
+    PgResultStore(std::string connection, std::string station, milliseconds deadline)
         : refusal_(ConnectionRefusal(connection))
         , connection_(WithLineDefaults(connection))
         , station_(LineText(std::move(station)))
+        , deadline_(deadline)
     {
     }
 
@@ -139,13 +145,13 @@ public:
             if (!session || !session->is_open()) {
                 session_.reset();
                 session = std::make_shared<pqxx::connection>(connection_);
-                deadline = Deadline(*session, started);
+                deadline = Deadline(*session, started, deadline_);
                 pqxx::nontransaction(*session).exec(kLineSessionSettings);
                 session_ = session;
                 tableKnown_ = false;
             }
             if (!deadline)
-                deadline = Deadline(*session, started);
+                deadline = Deadline(*session, started, deadline_);
             if (!tableKnown_) {
                 created_ = CreateTableIfMissing(*session) || created_;
                 tableKnown_ = true;
@@ -175,8 +181,7 @@ public:
         }
         if (late) {
             session_.reset();
-            return StoreError("the line database did not answer within " +
-                              std::to_string(kLineStoreDeadlineMs / 1000) +
+            return StoreError("the line database did not answer within " + std::to_string(deadline_.count() / 1000) +
                               " s; the connection was abandoned and nothing was stored");
         }
         if (const auto* sql = dynamic_cast<const pqxx::sql_error*>(&error)) {
@@ -198,11 +203,20 @@ public:
     // reports it.
     bool TakeCreated() { return std::exchange(created_, false); }
 
-private:
-    // The whole store's deadline, counted from `started`, on `session`'s socket.
-    static std::shared_ptr<SocketDeadline> Deadline(const pqxx::connection& session, steady_clock::time_point started)
+    // A store's deadline shut `session` down: the next store connects anew.
+    void ForgetCutSession(const std::shared_ptr<pqxx::connection>& session)
     {
-        const auto left = milliseconds(kLineStoreDeadlineMs) -
+        if (session_ == session)
+            session_.reset();
+    }
+
+private:
+    // The whole store's deadline `whole`, counted from `started`, on
+    // `session`'s socket.
+    static std::shared_ptr<SocketDeadline> Deadline(const pqxx::connection& session, steady_clock::time_point started,
+                                                    milliseconds whole)
+    {
+        const auto left = whole -
                           std::chrono::duration_cast<milliseconds>(steady_clock::now() - started);
         return std::make_shared<SocketDeadline>(session.sock(), std::max(left, milliseconds(0)));
     }
@@ -238,6 +252,7 @@ private:
     std::string refusal_;  // why the connection string may not be used
     std::string connection_;
     std::string station_;
+    milliseconds deadline_;  // of each whole store
     std::shared_ptr<pqxx::connection> session_;
 };
 
@@ -249,6 +264,24 @@ PgStoreTransaction::PgStoreTransaction(PgResultStore& store, std::shared_ptr<pqx
     , work_(*connection_)
     , verdict_(std::move(verdict))
 {
+}
+
+PgStoreTransaction::~PgStoreTransaction()
+{
+    // The rollback still runs under the deadline; the deadline ends with it.
+    if (!committed_) {
+        try {
+            work_.abort();
+        } catch (const std::exception&) {
+        }
+    }
+    EndDeadline();
+}
+
+void PgStoreTransaction::EndDeadline()
+{
+    if (deadline_->Disarm())
+        store_.ForgetCutSession(connection_);
 }
 
 template <class Work>
@@ -322,12 +355,15 @@ void PgStoreTransaction::Insert(const ResultRow& row)
 bool PgStoreTransaction::Commit()
 {
     Guarded([&] { work_.commit(); });
+    committed_ = true;
+    EndDeadline();
     return store_.TakeCreated();
 }
 
 }  // namespace
 
-std::unique_ptr<ResultStore> MakePgResultStore(std::string connection, std::string station)
+std::unique_ptr<ResultStore> MakePgResultStore(std::string connection, std::string station,
+                                               std::chrono::milliseconds deadline)
 {
-    return std::make_unique<PgResultStore>(std::move(connection), std::move(station));
+    return std::make_unique<PgResultStore>(std::move(connection), std::move(station), deadline);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
+#include "records/LineConnection.h"
 #include "records/ResultStore.h"
 
 // The line-wide result store: one PostgreSQL database shared by every
@@ -12,8 +14,11 @@
 // A store on the server `connection` names (a libpq connection string,
 // refused at the first Begin when it holds a password: that comes from
 // ~/.pgpass or PGPASSWORD). `station` is stored with each row. Each store
-// ends within a deadline (kLineStoreDeadlineMs). Nothing is sent to the server before the first Begin. The
+// ends within `deadline`, counted from its Begin; the deadline ends with the
+// commit or with the store. Nothing is sent to the server before the first Begin. The
 // location passed to Begin names the verdict: its file stem ("PASS" or
 // "FAIL") is stored in VERDICT, and duplicates are looked for only among
 // rows of the same verdict, as with the local files.
-std::unique_ptr<ResultStore> MakePgResultStore(std::string connection, std::string station);
+std::unique_ptr<ResultStore> MakePgResultStore(
+    std::string connection, std::string station,
+    std::chrono::milliseconds deadline = std::chrono::milliseconds(kLineStoreDeadlineMs));

@@ -10,12 +10,22 @@ SocketDeadline::SocketDeadline(int socket, std::chrono::milliseconds after)
 
 SocketDeadline::~SocketDeadline()
 {
+    Disarm();
+    watcher_.join();
+}
+
+bool SocketDeadline::Disarm()
+{
+    bool passed = false;
     {
+        // The lock the watcher shuts the socket down under: it either has
+        // already or never will.
         const std::lock_guard lock(mutex_);
         done_ = true;
+        passed = passed_;
     }
     ended_.notify_all();
-    watcher_.join();
+    return passed;
 }
 
 bool SocketDeadline::Passed() const

@@ -10,8 +10,8 @@
 // process is stopped still has its kernel acknowledge every packet; no
 // keepalive or server time-out ends that wait, only the client can.
 //
-// The socket must stay open for the deadline's whole life: it is ended
-// (and its thread joined) by the destructor.
+// The socket must stay open until the deadline is disarmed or ended (its
+// thread is joined by the destructor).
 class SocketDeadline {
 public:
     SocketDeadline(int socket, std::chrono::milliseconds after);
@@ -21,6 +21,10 @@ public:
 
     // True once the deadline has passed and the socket was shut down.
     bool Passed() const;
+
+    // Ends the watch: from its return on, the deadline never shuts the
+    // socket down. True when it already had (the socket is of no more use).
+    bool Disarm();
 
 private:
     void Watch(int socket, std::chrono::steady_clock::time_point until);

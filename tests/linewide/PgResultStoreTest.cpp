@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <set>
 #include <csignal>
+#include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -302,6 +303,60 @@ TEST_F(LineStore, AStoreThatCannotFinishEndsInTimeAndTheNextOneStores)
     ASSERT_EQ(kill(std::stoi(backend), SIGCONT), 0);
     Append(row);
     EXPECT_EQ(server.Value("SELECT string_agg(SN, ',' ORDER BY ID) FROM SNTable"), "SN0,SN1");
+}
+
+// A store kept a while after it has ended on the server (a slow machine,
+// a caller that ends it later) is past its deadline by then: the deadline
+// has ended with the commit, so the connection stays; a store kept open
+// past it is cut, and the next store connects anew. Either way the next
+// store stores.
+TEST_F(LineStore, AStoreKeptPastItsDeadlineLeavesTheNextStoreAWorkingConnection)
+{
+    constexpr auto kDeadline = std::chrono::milliseconds(1000);
+    const struct {
+        const char* name;
+        const char* sn;  // SN0 is stored before: refused
+        bool commits;
+        bool sameConnection;  // the next store runs on the kept store's connection
+    } cases[] = {
+        {"kept after its commit", "SN1", true, true},
+        {"kept after a refusal", "SN0", false, false},
+    };
+    const auto backends = [this] {
+        return server.Value("SELECT string_agg(pid::text, ',' ORDER BY pid) FROM pg_stat_activity "
+                            "WHERE datname = current_database() AND pid <> pg_backend_pid()");
+    };
+    Append(Unit("SN0", "M0", "I0", "P0"));
+    results = MakePgResultStore(server.Url(), "ST-03", kDeadline);
+    std::string expected = "SN0";
+    for (const auto& c : cases) {
+        const std::string name = c.name;
+        const ResultRow row = Unit(c.sn, "M-" + name, "I-" + name, "P-" + name);
+        std::string kept;
+        {
+            auto store = results->Begin(kPass);
+            EXPECT_EQ(store->FindDuplicate(row).has_value(), !c.commits) << name;
+            if (c.commits) {
+                store->Insert(row);
+                store->Commit();
+                expected += std::string(",") + c.sn;
+            }
+            kept = backends();
+            std::this_thread::sleep_for(2 * kDeadline);
+        }
+        const ResultRow next = Unit("NEXT-" + name, "MN-" + name, "IN-" + name, "PN-" + name);
+        try {
+            auto store = results->Begin(kFail);
+            EXPECT_EQ(store->FindDuplicate(next), std::nullopt) << name;
+            store->Insert(next);
+            store->Commit();
+            expected += ",NEXT-" + name;
+            EXPECT_EQ(backends() == kept, c.sameConnection) << name << ": before " << kept << ", after " << backends();
+        } catch (const StoreError& error) {
+            ADD_FAILURE() << name << ": the next store failed: " << error.what();
+        }
+    }
+    EXPECT_EQ(server.Value("SELECT string_agg(SN, ',' ORDER BY ID) FROM SNTable"), expected);
 }
 
 }  // namespace
