@@ -264,8 +264,10 @@ TEST_F(LineStore, TextsThatAreNotUtf8AreStoredOnceAndFoundAgain)
     ResultRow row = Unit("SN\xE9\xFF", "M1", "I1", "P1");
     row[Column::Ssid] = "RZ-\xFF\x80";
     row[Column::Ver] = "RZ_\xC3\xA9";  // valid UTF-8 stays as it is
+    row[Column::LockPn] = "PN\xC0\xAF\xC1\xBF";  // overlong forms are not UTF-8
     Append(row);
-    EXPECT_EQ(server.Value("SELECT SN || '|' || SSID || '|' || VER FROM SNTable"), "SN\u00E9\u00FF|RZ-\u00FF\u0080|RZ_\u00E9");
+    EXPECT_EQ(server.Value("SELECT SN || '|' || SSID || '|' || VER || '|' || LOCKPN FROM SNTable"),
+              "SN\u00E9\u00FF|RZ-\u00FF\u0080|RZ_\u00E9|PN\u00C0\u00AF\u00C1\u00BF");
     auto store = results->Begin(kPass);
     EXPECT_EQ(store->FindDuplicate(Unit("SN\xE9\xFF", "M2", "I2", "P2")), Column::Sn);
 }
