@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <set>
 #include <csignal>
@@ -128,36 +129,55 @@ TEST_F(LineStore, ConnectionLostMidStoreStoresNothingAndTheUnitStoresOnceItIsBac
     EXPECT_EQ(server.Value("SELECT string_agg(SN, ',' ORDER BY ID) FROM SNTable"), "SN0,SN1");
 }
 
-// One station process: tries to store each of `units` in turn. Writes how
-// many it stored and how many it saw refused to `report`.
+// How long one station process of a race may run before it is ended: far
+// more than a race needs, far less than the test's time-out.
+constexpr unsigned kStationDeadlineSeconds = 120;
+
+// What one station process of a race reports as it ends.
+struct StationReport {
+    int station = -1;
+    int stored = 0;
+    int refused = 0;
+    char error[256] = {};  // the store's error, when one ended the station
+};
+static_assert(sizeof(StationReport) <= PIPE_BUF, "a report arrives whole");
+
+// One station process: tries to store each of `units` in turn, and reports
+// to `report` how many it stored and how many it saw refused, or the error
+// that ended it. It ends by SIGALRM at its deadline.
 [[noreturn]] void RunStation(const std::string& url, int station, const std::vector<ResultRow>& units, int start,
                              int report)
 {
+    alarm(kStationDeadlineSeconds);
+    StationReport counts;
+    counts.station = station;
     char go = 0;
     if (read(start, &go, 1) != 1)
         _exit(3);
-    int counts[2] = {0, 0};
+    int status = 0;
     try {
         const auto results = MakePgResultStore(url, "ST-" + std::to_string(station));
         for (const ResultRow& row : units) {
             auto store = results->Begin(kPass);
             if (store->FindDuplicate(row)) {
-                ++counts[1];
+                ++counts.refused;
                 continue;
             }
             store->Insert(row);
             store->Commit();
-            ++counts[0];
+            ++counts.stored;
         }
     } catch (const StoreError& error) {
-        std::fprintf(stderr, "station %d: %s\n", station, error.what());
-        _exit(2);
+        std::snprintf(counts.error, sizeof counts.error, "%s", error.what());
+        status = 2;
     }
-    _exit(write(report, counts, sizeof counts) == sizeof counts ? 0 : 4);
+    _exit(write(report, &counts, sizeof counts) == sizeof counts ? status : 4);
 }
 
 // Starts one station process per entry of `units` at the same moment, each
 // storing its units, and waits for them; the units stored and refused in all.
+// A station that fails or ends without its report fails the test as soon
+// as it has ended: only the stations hold the report pipe's write end.
 struct RaceCounts {
     int stored = 0;
     int refused = 0;
@@ -175,23 +195,38 @@ RaceCounts RaceStations(const std::string& url, const std::vector<std::vector<Re
     for (int station = 0; station < stations; ++station) {
         const pid_t child = fork();
         EXPECT_NE(child, -1);
-        if (child == 0)
+        if (child == 0) {
+            close(start[1]);
+            close(report[0]);
             RunStation(url, station, units[static_cast<size_t>(station)], start[0], report[1]);
+        }
         children.push_back(child);
     }
+    close(start[0]);
+    close(report[1]);
     EXPECT_EQ(write(start[1], std::string(static_cast<size_t>(stations), 'g').data(), static_cast<size_t>(stations)),
               stations);
-    for (pid_t child : children) {
-        int status = 0;
-        EXPECT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        int reported[2] = {0, 0};
-        EXPECT_EQ(read(report[0], reported, sizeof reported), static_cast<ssize_t>(sizeof reported));
-        counts.stored += reported[0];
-        counts.refused += reported[1];
+    close(start[1]);
+    std::vector<StationReport> reports(static_cast<size_t>(stations));
+    for (StationReport got; read(report[0], &got, sizeof got) == static_cast<ssize_t>(sizeof got);) {
+        if (got.station >= 0 && got.station < stations)
+            reports[static_cast<size_t>(got.station)] = got;
     }
-    for (int fd : {start[0], start[1], report[0], report[1]})
-        close(fd);
+    close(report[0]);
+    for (int station = 0; station < stations; ++station) {
+        const StationReport& reported = reports[static_cast<size_t>(station)];
+        int status = 0;
+        EXPECT_EQ(waitpid(children[static_cast<size_t>(station)], &status, 0), children[static_cast<size_t>(station)]);
+        if (WIFSIGNALED(status)) {
+            ADD_FAILURE() << "station " << station << " was ended by signal " << WTERMSIG(status)
+                          << (WTERMSIG(status) == SIGALRM ? " at its deadline" : "");
+        } else {
+            EXPECT_EQ(WEXITSTATUS(status), 0) << "station " << station << ": " << reported.error;
+        }
+        EXPECT_EQ(reported.station, station) << "station " << station << " ended without its report";
+        counts.stored += reported.stored;
+        counts.refused += reported.refused;
+    }
     return counts;
 }
 

@@ -1,10 +1,14 @@
 #include "tests/support/ChildProcess.h"
 
+#include <gtest/gtest.h>
+
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <stdexcept>
 
 #include <poll.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,6 +45,42 @@ int Spawn(const std::vector<std::string>& argv, int& readEnd)
     return pid;
 }
 
+using Clock = std::chrono::steady_clock;
+
+int MillisecondsUntil(Clock::time_point until)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// Waits until `pid` has ended or `until` has come; true with its status when
+// it ended.
+bool WaitUntil(int pid, Clock::time_point until, int& status)
+{
+    // A descriptor that becomes readable when the process ends.
+    const int ended = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    if (ended < 0)
+        return waitpid(pid, &status, 0) == pid;  // no way to bound the wait
+    pollfd pfd {ended, POLLIN, 0};
+    while (poll(&pfd, 1, MillisecondsUntil(until)) < 0 && errno == EINTR) {
+    }
+    close(ended);
+    return waitpid(pid, &status, WNOHANG) == pid;
+}
+
+// Ends `pid` with `signal`, and with SIGKILL if it is still there after
+// kChildEndWait; its status.
+int End(int pid, int signal)
+{
+    int status = 0;
+    kill(pid, signal);
+    if (!WaitUntil(pid, Clock::now() + kChildEndWait, status)) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    return status;
+}
+
 }  // namespace
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv)
@@ -59,8 +99,7 @@ void ChildProcess::Kill(int signal)
 {
     if (pid_ <= 0)
         return;
-    kill(pid_, signal);
-    waitpid(pid_, nullptr, 0);
+    End(pid_, signal);
     pid_ = -1;
 }
 
@@ -86,17 +125,38 @@ std::string ChildProcess::ReadLine(int timeoutMs)
     }
 }
 
-ProgramRun RunProgram(const std::vector<std::string>& argv)
+ProgramRun RunProgram(const std::vector<std::string>& argv, std::chrono::milliseconds deadline)
 {
+    const auto until = Clock::now() + deadline;
     int out = -1;
     const int pid = Spawn(argv, out);
     ProgramRun run;
-    char buffer[512];
-    for (ssize_t n; (n = read(out, buffer, sizeof buffer)) > 0;)
-        run.out.append(buffer, static_cast<size_t>(n));
+    bool ended = false;  // its standard output, that is
+    while (!ended) {
+        pollfd pfd {out, POLLIN, 0};
+        const int ready = poll(&pfd, 1, MillisecondsUntil(until));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            break;
+        char buffer[512];
+        const ssize_t n = read(out, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            ended = true;
+        else
+            run.out.append(buffer, static_cast<size_t>(n));
+    }
     close(out);
     int status = 0;
-    waitpid(pid, &status, 0);
+    if (!ended || !WaitUntil(pid, until, status)) {
+        End(pid, SIGKILL);
+        run.timedOut = true;
+        ADD_FAILURE() << argv.at(0) << " did not end within " << deadline.count() << " ms and was killed; it wrote: "
+                      << run.out;
+        return run;
+    }
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }

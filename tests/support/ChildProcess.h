@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,8 @@ public:
     // The next line the program writes to standard output ("" on end of file
     // or when nothing came within `timeoutMs`).
     std::string ReadLine(int timeoutMs);
-    // Sends `signal` and waits for the program's end.
+    // Sends `signal` and waits for the program's end; a program still there
+    // after kChildEndWait is killed.
     void Kill(int signal);
 
 private:
@@ -23,9 +25,19 @@ private:
     std::string pending_;
 };
 
-// Runs a program to its end; its exit status and standard output.
+// How long a program may take to end after a signal before it is killed.
+inline constexpr std::chrono::seconds kChildEndWait {5};
+// How long RunProgram lets a program run unless told otherwise: far more
+// than any program run by a test needs, far less than the test's time-out.
+inline constexpr std::chrono::seconds kProgramDeadline {60};
+
+// Runs a program to its end; its exit status and standard output. A
+// program that has not ended within `deadline` is killed, the test fails
+// with its name, and `timedOut` is set (`status` is then -1).
 struct ProgramRun {
     int status = -1;
     std::string out;
+    bool timedOut = false;
 };
-ProgramRun RunProgram(const std::vector<std::string>& argv);
+ProgramRun RunProgram(const std::vector<std::string>& argv,
+                      std::chrono::milliseconds deadline = kProgramDeadline);
