@@ -14,6 +14,7 @@
 #include "records/LineText.h"
 #include "records/PgResultStore.h"
 #include "tests/linewide/LineServer.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ResultStoreCases.h"
 
 namespace {
@@ -129,10 +130,6 @@ TEST_F(LineStore, ConnectionLostMidStoreStoresNothingAndTheUnitStoresOnceItIsBac
     EXPECT_EQ(server.Value("SELECT string_agg(SN, ',' ORDER BY ID) FROM SNTable"), "SN0,SN1");
 }
 
-// How long one station process of a race may run before it is ended: far
-// more than a race needs, far less than the test's time-out.
-constexpr unsigned kStationDeadlineSeconds = 120;
-
 // What one station process of a race reports as it ends.
 struct StationReport {
     int station = -1;
@@ -148,7 +145,7 @@ static_assert(sizeof(StationReport) <= PIPE_BUF, "a report arrives whole");
 [[noreturn]] void RunStation(const std::string& url, int station, const std::vector<ResultRow>& units, int start,
                              int report)
 {
-    alarm(kStationDeadlineSeconds);
+    alarm(kForkedChildDeadlineSeconds);
     StationReport counts;
     counts.station = station;
     char go = 0;

@@ -13,6 +13,7 @@
 
 #include "records/ResultStore.h"
 #include "records/SqliteResultStore.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ResultStoreCases.h"
 #include "tests/support/SqliteFiles.h"
 #include "tests/support/TempDir.h"
@@ -137,6 +138,7 @@ pid_t StoreInChild(const fs::path& file, int start, const ResultRow& row)
     const pid_t child = fork();
     if (child != 0)
         return child;
+    alarm(kForkedChildDeadlineSeconds);
     char go = 0;
     if (read(start, &go, 1) != 1)
         _exit(3);
@@ -170,7 +172,7 @@ TEST_F(ResultFile, TwoStationsStoringTheSameUnitAtOnceStoreItOnce)
         for (pid_t child : {first, second}) {
             int status = 0;
             ASSERT_EQ(waitpid(child, &status, 0), child);
-            ASSERT_TRUE(WIFEXITED(status));
+            ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
             outcomes.insert(WEXITSTATUS(status));
         }
         EXPECT_EQ(outcomes, (std::multiset<int> {0, 1})) << "file existed: " << fileExists;

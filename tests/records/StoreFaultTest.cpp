@@ -19,6 +19,7 @@
 
 #include "records/ResultStore.h"
 #include "records/SqliteResultStore.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/FaultSeed.h"
 #include "tests/support/SqliteFiles.h"
 #include "tests/support/TempDir.h"
@@ -157,6 +158,7 @@ TEST_F(StoreFaults, StoreKilledAtRandomMomentsKeepsEveryCommittedRowWholeAndTheF
 // `limitBytes`; the child writes the store's error message to `message`.
 [[noreturn]] void StoreWithSizeLimit(const fs::path& file, rlim_t limitBytes, long first, int message)
 {
+    alarm(kForkedChildDeadlineSeconds);
     signal(SIGXFSZ, SIG_IGN);
     const rlimit limit {limitBytes, limitBytes};
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
@@ -192,7 +194,9 @@ TEST_F(StoreFaults, FullDiskStopsTheStoreWithAClearMessageAndLeavesTheFileHealth
         close(pipeEnds[1]);
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "limit " << limit;
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "limit " << limit << ": " << (WIFSIGNALED(status) ? "ended by signal " + std::to_string(WTERMSIG(status))
+                                                                  : "status " + std::to_string(WEXITSTATUS(status)));
         std::string message(512, '\0');
         const ssize_t got = read(pipeEnds[0], message.data(), message.size());
         close(pipeEnds[0]);

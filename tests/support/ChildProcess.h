@@ -25,6 +25,11 @@ private:
     std::string pending_;
 };
 
+// How long a process a test forks may run: it calls alarm() with this at
+// its start and ends by SIGALRM when it is still there. Far more than any
+// forked test process needs, far less than the test's time-out.
+inline constexpr unsigned kForkedChildDeadlineSeconds = 120;
+
 // How long a program may take to end after a signal before it is killed.
 inline constexpr std::chrono::seconds kChildEndWait {5};
 // How long RunProgram lets a program run unless told otherwise: far more
