@@ -216,8 +216,7 @@ private:
     static std::shared_ptr<SocketDeadline> Deadline(const pqxx::connection& session, steady_clock::time_point started,
                                                     milliseconds whole)
     {
-        const auto left = whole -
-                          std::chrono::duration_cast<milliseconds>(steady_clock::now() - started);
+        const auto left = whole - std::chrono::duration_cast<milliseconds>(steady_clock::now() - started);
         return std::make_shared<SocketDeadline>(session.sock(), std::max(left, milliseconds(0)));
     }
 
