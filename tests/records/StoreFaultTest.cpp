@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <poll.h>
 #include <optional>
 #include <random>
 #include <set>
@@ -30,6 +31,10 @@ namespace fs = std::filesystem;
 
 constexpr int kKills = 200;
 constexpr int kLongestKillDelayUs = 30'000;  // a store takes a few milliseconds
+// How long a kill that falls after a finished store waits for that store:
+// on a loaded machine (or a sanitizer build) a store can take longer than
+// the longest delay.
+constexpr int kFirstCommitWaitMs = 10'000;
 
 // Unit `number`: every column holds its own name and the number, so a row
 // mixed from two units or cut short shows in any column.
@@ -128,6 +133,14 @@ TEST_F(StoreFaults, StoreKilledAtRandomMomentsKeepsEveryCommittedRowWholeAndTheF
             StoreForever(dir.Path(), next, pipeEnds[1]);
         }
         close(pipeEnds[1]);
+        // Every second kill falls after the child's first finished store,
+        // so some stores finish whatever the machine's speed; the others
+        // fall anywhere from the start, the making of a new file included.
+        if (kill % 2 == 1) {
+            pollfd finished {pipeEnds[0], POLLIN, 0};
+            EXPECT_EQ(poll(&finished, 1, kFirstCommitWaitMs), 1)
+                << "no store finished within " << kFirstCommitWaitMs << " ms";
+        }
         const int delay = delayUs(random);
         std::this_thread::sleep_for(std::chrono::microseconds(delay));
         ASSERT_EQ(::kill(child, SIGKILL), 0);
