@@ -96,7 +96,8 @@ std::string MakeTemporaryBeside(const std::string& file)
         if (error != EEXIST)
             break;
     }
-    throw StoreError(file + " could not be created: " + std::strerror(error));
+    // In the engine's words, as when it cannot open a file itself.
+    throw StoreError(file + ": unable to open database file (" + std::strerror(error) + ")");
 }
 
 // Brings a missing result file into being with its table in one step: the
