@@ -1,7 +1,10 @@
 #include "app/IndicatorArt.h"
 
+#include <algorithm>
+
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QRadialGradient>
 
@@ -15,7 +18,9 @@ const QColor kGrey(192, 192, 192);
 const QColor kDiscGreen(0, 200, 0);
 const QColor kDiscRed(220, 0, 0);
 
-constexpr int kWordPixelSize = 15;
+constexpr int kWordPixelSize = 15;  // at the picture's full size
+constexpr int kLeastWordPixelSize = 4;
+constexpr int kWordMargin = 1;  // background left on each side of the word
 constexpr int kDiscMargin = 4;
 
 struct Art {
@@ -39,14 +44,29 @@ Art ArtOf(Picture picture)
     return {{}, {}, nullptr, nullptr};
 }
 
-void DrawWord(QPainter& painter, const QSize& size, const char* word)
+// The word's font: its full-size pixel size scaled with the picture's
+// height, then smaller until the word fits the picture with a margin.
+QFont WordFont(const QSize& size, const QSize& fullSize, const QString& word)
 {
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(kWordPixelSize);
     font.setBold(true);
-    painter.setFont(font);
+    int pixels = std::max(kLeastWordPixelSize, kWordPixelSize * size.height() / std::max(1, fullSize.height()));
+    for (; pixels > kLeastWordPixelSize; --pixels) {
+        font.setPixelSize(pixels);
+        const QRect ink = QFontMetrics(font).tightBoundingRect(word);
+        if (ink.width() + 2 * kWordMargin <= size.width() && ink.height() + 2 * kWordMargin <= size.height())
+            return font;
+    }
+    font.setPixelSize(kLeastWordPixelSize);
+    return font;
+}
+
+void DrawWord(QPainter& painter, const QSize& size, const QSize& fullSize, const char* word)
+{
+    const QString text = QString::fromUtf8(word);
+    painter.setFont(WordFont(size, fullSize, text));
     painter.setPen(Qt::black);
-    painter.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, QString::fromUtf8(word));
+    painter.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, text);
 }
 
 // A lamp: a shaded disc with a dark rim, centred on the field.
@@ -70,25 +90,33 @@ QSize IndicatorArt::SizeOf(Picture picture)
     return ArtOf(picture).size;
 }
 
-QPixmap IndicatorArt::Draw(Picture picture)
+QSize IndicatorArt::SizeIn(Picture picture, const QSize& room)
+{
+    const QSize full = SizeOf(picture);
+    return room.isEmpty() ? full : full.boundedTo(room);
+}
+
+QPixmap IndicatorArt::Draw(Picture picture, const QSize& size)
 {
     const Art art = ArtOf(picture);
     if (art.size.isEmpty())
         return {};
-    QPixmap pixmap(art.size);
+    QPixmap pixmap(size);
     pixmap.fill(art.background);
     QPainter painter(&pixmap);
     if (art.word)
-        DrawWord(painter, art.size, art.word);
+        DrawWord(painter, size, art.size, art.word);
     if (art.disc)
-        DrawDisc(painter, art.size, *art.disc);
+        DrawDisc(painter, size, *art.disc);
     return pixmap;
 }
 
-const QPixmap& IndicatorArt::Pixmap(Picture picture)
+const QPixmap& IndicatorArt::Pixmap(Picture picture, const QSize& room)
 {
-    auto it = cache_.find(picture);
+    const QSize size = SizeIn(picture, room);
+    const auto key = std::make_tuple(picture, size.width(), size.height());
+    auto it = cache_.find(key);
     if (it == cache_.end())
-        it = cache_.emplace(picture, Draw(picture)).first;
+        it = cache_.emplace(key, Draw(picture, size)).first;
     return it->second;
 }

@@ -11,7 +11,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QPalette>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QtDebug>
 
@@ -29,7 +31,10 @@ namespace {
 constexpr DluRect kSlotLabelRect {540, 318, 220, 40};
 constexpr double kSlotLabelFontScale = 2.5;  // against the window's font
 constexpr const char* kSlotTitle = "SLOT %1 - %2";
-constexpr const char* kSlotLabelText = "SLOT %1";
+constexpr const char* kSlotLabelText = "SLOT %1\n%2";
+constexpr int kSlotClockMs = 1000;  // the seconds of a test under way
+const QColor kPassBackground(0, 200, 0);
+const QColor kFailBackground(220, 0, 0);
 
 // The fields a barcode scanner fills; Enter in them belongs to the controller.
 constexpr int kScanFields[] = {ctl::kScanMac, ctl::kScanImei, ctl::kScanSn, ctl::kScanPcbaSn};
@@ -114,16 +119,46 @@ void QtStationWindow::ShowSlot(int slot, bool label)
     setWindowTitle(baseTitle_);
     if (!label)
         return;
+    slot_ = slot;
     if (!slotLabel_) {
         slotLabel_ = new QLabel(this);
         QFont large = font();
         large.setPointSizeF(large.pointSizeF() * kSlotLabelFontScale);
         large.setBold(true);
         slotLabel_->setFont(large);
+        slotLabel_->setTextFormat(Qt::PlainText);
         slotLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         slotLabel_->setGeometry(DialogUnits(font()).ToPixels(kSlotLabelRect));
+        slotState_.emplace();
+        slotClock_ = new QTimer(this);
+        slotClock_->setInterval(kSlotClockMs);
+        connect(slotClock_, &QTimer::timeout, this, &QtStationWindow::ShowSlotState);
     }
-    slotLabel_->setText(QString::fromUtf8(kSlotLabelText).arg(slot));
+    ShowSlotState();
+}
+
+// The slot's number over its state, large.
+void QtStationWindow::ShowSlotState()
+{
+    if (!slotLabel_)
+        return;
+    slotLabel_->setText(QString::fromUtf8(kSlotLabelText)
+                            .arg(slot_)
+                            .arg(QString::fromStdString(slotState_->Text(SlotState::Clock::now()))));
+
+    const SlotState::Phase phase = slotState_->Current();
+    QPalette colours = palette();
+    if (phase == SlotState::Phase::Pass || phase == SlotState::Phase::Fail) {
+        const bool pass = phase == SlotState::Phase::Pass;
+        colours.setColor(QPalette::Window, pass ? kPassBackground : kFailBackground);
+        colours.setColor(QPalette::WindowText, pass ? QColor(Qt::black) : QColor(Qt::white));
+    }
+    slotLabel_->setAutoFillBackground(phase == SlotState::Phase::Pass || phase == SlotState::Phase::Fail);
+    slotLabel_->setPalette(colours);
+    if (phase == SlotState::Phase::Testing && !slotClock_->isActive())
+        slotClock_->start();
+    else if (phase != SlotState::Phase::Testing)
+        slotClock_->stop();
 }
 
 void QtStationWindow::BringToFront()
@@ -316,6 +351,10 @@ void QtStationWindow::SetText(int id, const std::string& text)
         button->setText(ToQt(text));
     else if (auto* combo = qobject_cast<QComboBox*>(widget))
         combo->setCurrentText(ToQt(text));
+    if (slotState_) {
+        slotState_->OnText(id, text);
+        ShowSlotState();
+    }
 }
 
 std::string QtStationWindow::Text(int id) const
@@ -367,11 +406,19 @@ void QtStationWindow::SetPicture(int id, Picture picture)
     if (picture == Picture::None)
         label->clear();
     else
-        label->setPixmap(art_.Pixmap(picture));
+        label->setPixmap(art_.Pixmap(picture, label->size()));  // whole in a smaller window
+    if (slotState_) {
+        slotState_->OnPicture(id, picture, SlotState::Clock::now());
+        ShowSlotState();
+    }
 }
 
 void QtStationWindow::RepaintNow()
 {
+    // The controller holds the thread next: the seconds of a test keep up
+    // with every status it shows.
+    if (slotState_ && slotState_->Current() == SlotState::Phase::Testing)
+        ShowSlotState();
     repaint();
 }
 

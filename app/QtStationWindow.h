@@ -2,11 +2,13 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QDialog>
 
 #include "app/IndicatorArt.h"
+#include "app/SlotState.h"
 #include "app/WindowEvents.h"
 #include "app/WindowTemplate.h"
 #include "station/StationWindow.h"
@@ -17,6 +19,7 @@ class QComboBox;
 class QLabel;
 class QMenu;
 class QSocketNotifier;
+class QTimer;
 
 // The station's main window: the controls of the window template over Qt
 // widgets. Button clicks, scan-field Enter keys and timer ticks go to the
@@ -60,7 +63,8 @@ public:
 
     // The window of a slot: the slot number in the title and, with
     // `label`, in large letters in the corner at the bottom right, which
-    // only the writing station's options use.
+    // only the writing station's options use, over the slot's state
+    // (SlotState): PASS on green, FAIL on red.
     void ShowSlot(int slot, bool label = true);
     QLabel* SlotLabel() const { return slotLabel_; }
 
@@ -91,6 +95,7 @@ private:
     void OnButton(int id);
     void OnEnterKey();
     QComboBox* PortList() const;
+    void ShowSlotState();
 
     std::map<int, QWidget*> controls_;
     std::map<const QWidget*, int> ids_;
@@ -103,5 +108,8 @@ private:
     QSocketNotifier* deviceNotifier_ = nullptr;
     bool shown_ = false;
     QLabel* slotLabel_ = nullptr;
+    int slot_ = 0;
+    std::optional<SlotState> slotState_;  // with the slot label
+    QTimer* slotClock_ = nullptr;         // the seconds of a test under way
     QString baseTitle_;  // the title without the status note
 };

@@ -7,13 +7,9 @@
 #include <map>
 
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include "app/SlotSupervisor.h"
 #include "app/StationFont.h"
-
-extern char** environ;
 
 namespace {
 
@@ -42,49 +38,6 @@ double FittingScale(const QSize& cell, const WindowSizeAt& window, const QSize& 
             return scale;
     }
     return kLeastWindowScale;
-}
-
-std::vector<char*> Pointers(std::vector<std::string>& texts)
-{
-    std::vector<char*> pointers;
-    for (std::string& text : texts)
-        pointers.push_back(text.data());
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
-// Starts one station with every signal unblocked; -1 when it cannot start.
-pid_t SpawnStation(const std::string& program, std::vector<std::string> arguments)
-{
-    arguments.insert(arguments.begin(), program);
-    std::vector<char*> argv = Pointers(arguments);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
-    pid_t pid = -1;
-    const int error = posix_spawn(&pid, program.c_str(), nullptr, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    if (error != 0) {
-        std::fprintf(stderr, "rurizuda: cannot start %s: %s\n", program.c_str(), std::strerror(error));
-        return -1;
-    }
-    return pid;
-}
-
-bool EndedWell(int status)
-{
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-void ReportEnd(int slot, int status)
-{
-    if (WIFSIGNALED(status))
-        std::fprintf(stderr, "rurizuda: the station of slot %d was ended by signal %d\n", slot, WTERMSIG(status));
-    else if (!EndedWell(status))
-        std::fprintf(stderr, "rurizuda: the station of slot %d ended with status %d\n", slot, WEXITSTATUS(status));
 }
 
 }  // namespace
@@ -151,7 +104,6 @@ std::vector<std::string> SlotStationArguments(const SlotLaunch& launch, const Sl
 LauncherSignals::LauncherSignals()
 {
     sigemptyset(&waited_);
-    sigaddset(&waited_, SIGCHLD);
     for (const int passed : kPassedSignals)
         sigaddset(&waited_, passed);
     pthread_sigmask(SIG_BLOCK, &waited_, &previous_);
@@ -165,37 +117,8 @@ LauncherSignals::~LauncherSignals()
 int RunSlotStations(const SlotLaunch& launch, const std::vector<SlotStart>& starts, const SlotGrid& grid,
                     const LauncherSignals& held)
 {
-    // The signals are taken with sigwaitinfo, so that no handler and no
-    // global state are needed; stations start with none blocked.
-    std::map<pid_t, int> running;  // process -> slot
-    bool failed = false;
-    for (size_t i = 0; i < starts.size() && i < grid.windows.size(); ++i) {
-        const QPoint at = grid.windows[i].topLeft();
-        const pid_t pid = SpawnStation(launch.program, SlotStationArguments(launch, starts[i], at, grid.scale));
-        if (pid > 0)
-            running[pid] = starts[i].slot;
-        failed = failed || pid <= 0;
-    }
-    while (!running.empty()) {
-        siginfo_t info {};
-        const int signal = sigwaitinfo(&held.Waited(), &info);
-        if (signal < 0)
-            continue;  // EINTR
-        if (signal != SIGCHLD) {
-            for (const auto& [pid, slot] : running)
-                kill(pid, signal);
-            continue;
-        }
-        int status = 0;
-        pid_t ended = 0;
-        while ((ended = waitpid(-1, &status, WNOHANG)) > 0) {
-            const auto found = running.find(ended);
-            if (found == running.end())
-                continue;
-            ReportEnd(found->second, status);
-            failed = failed || !EndedWell(status);
-            running.erase(found);
-        }
-    }
-    return failed ? 1 : 0;
+    SlotSupervisor supervisor(launch, held);
+    for (size_t i = 0; i < starts.size() && i < grid.windows.size(); ++i)
+        supervisor.Start(starts[i], grid.windows[i].topLeft(), grid.scale);
+    return supervisor.Run();
 }

@@ -55,9 +55,9 @@ struct SlotLaunch {
 std::vector<std::string> SlotStationArguments(const SlotLaunch& launch, const SlotStart& slot, const QPoint& at,
                                               double scale);
 
-// SIGCHLD, SIGTERM, SIGINT and SIGHUP blocked in this thread and in every
-// thread it starts afterwards (so make it before Qt starts any), for the
-// launcher to take them with sigwaitinfo; the former mask returns when it
+// SIGTERM, SIGINT and SIGHUP blocked in this thread and in every thread it
+// starts afterwards (so make it before Qt starts any), for the launcher to
+// take them through a signal descriptor; the former mask returns when it
 // goes.
 class LauncherSignals {
 public:
@@ -73,9 +73,11 @@ private:
 };
 
 // Starts one station per slot at its place in `grid`, its window at the
-// grid's scale, and waits until all have ended. SIGTERM, SIGINT
-// and SIGHUP are passed on to the stations. 0 when every station ended with
-// status 0; a station that could not start or failed is named on standard
-// error.
+// grid's scale, and watches them until all have ended for good
+// (SlotSupervisor: a station that ended abnormally is started again within
+// a budget). SIGTERM, SIGINT and SIGHUP are passed on to the stations. Needs
+// a QApplication (the box of a slot that is not started again). 0 when every
+// station ended with status 0; a station that could not start or failed is
+// named on standard error.
 int RunSlotStations(const SlotLaunch& launch, const std::vector<SlotStart>& starts, const SlotGrid& grid,
                     const LauncherSignals& held);

@@ -146,15 +146,13 @@ int StartSlots(int argc, char* argv[], const CommandLine& line)
     if (starts.empty())
         return SlotsCannotStart(argc, argv, error);
     const LauncherSignals held;  // before Qt starts any thread
-    SlotGrid grid;
-    {
-        QGuiApplication app(argc, argv);
-        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        const auto window = [](double scale) {
-            return DialogUnits(StationFont(scale)).ToPixels(kWindowWidthDlu, kWindowHeightDlu);
-        };
-        grid = PlanSlotGrid(static_cast<int>(starts.size()), screen, window, kWindowManagerFrame);
-    }
+    // The launcher's own window is the box of a slot that is not started again.
+    QApplication app(argc, argv);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const auto window = [](double scale) {
+        return DialogUnits(StationFont(scale)).ToPixels(kWindowWidthDlu, kWindowHeightDlu);
+    };
+    const SlotGrid grid = PlanSlotGrid(static_cast<int>(starts.size()), screen, window, kWindowManagerFrame);
     std::error_code ignored;
     SlotLaunch launch;
     launch.program = std::filesystem::read_symlink(kOwnExecutable, ignored).string();

@@ -154,7 +154,7 @@ const Row kButtons[] = {
      .spec = {.successMessage = "Write SN and MAC and IMEI successfully!"},
      .item = &D::WriteSnMacImeiSteps},
     {.control = ctl::kTestFinish,
-     .spec = {.successMessage = "Write database successfully!",
+     .spec = {.successMessage = kStoredStatusText,
               .failureMessage = "Failed to write database!",
               .connect = false},
      .item = &D::FinishTest},

@@ -42,3 +42,6 @@ inline constexpr KindTriple kWifiKinds {kind::kWifiGoing, kind::kWifiSuccess, ki
 
 // Shown in the result box for a kind outside the table.
 inline constexpr const char* kUnknownStatusText = "不确定状态";
+
+// Shown in the result box when TEST FINISH stored the unit.
+inline constexpr const char* kStoredStatusText = "Write database successfully!";

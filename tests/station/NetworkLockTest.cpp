@@ -224,6 +224,9 @@ const CodeRow kCodes[] = {
      ""},
     {"ImeiRuleWithAPartOfAnImei", "LOCKCODE_FROMIMEI_ENABLE=YES\n", true, "867400012345678", nullptr,
      "No IMEI for the unlock code!", "\r\n*MRD_IMEI:86740001234\r\nOK\r\n"},
+    // The read fails: the IMEI of the earlier unit must not stand in for it.
+    {"ImeiRuleWithAFailedRead", "LOCKCODE_FROMIMEI_ENABLE=YES\n", true, "867400099999999", nullptr,
+     "No IMEI for the unlock code!", "\r\nERROR\r\n"},
     {"CommandRuleSendsWhatTheProgramPrints",
      "LOCKCODE_FROMIMEI_ENABLE=YES\nLOCKCODE_COMMAND=" LOCKCODE_EXAMPLE_PATH "\n", true, "12345678", "12345678", ""},
     {"CommandRuleRefusal", "LOCKCODE_FROMIMEI_ENABLE=YES\nLOCKCODE_COMMAND=/bin/false\n", true, "", nullptr,

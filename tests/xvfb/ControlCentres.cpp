@@ -1,6 +1,7 @@
 // Prints where the station's controls sit in its window, for a test that
 // clicks them from outside the program: one "NAME X Y" line per control
-// named, X and Y the centre of the control relative to the window's client
+// named, X and Y the centre of the control (for "slot-label" a point at
+// its left edge, clear of its text) relative to the window's client
 // area. Built with the same font and layout as the station itself; run it
 // on the display the station runs on. A first "--scale F" measures a window
 // started with --scale F.
@@ -10,6 +11,7 @@
 #include <string>
 
 #include <QApplication>
+#include <QLabel>
 #include <QWidget>
 
 #include "app/QtStationWindow.h"
@@ -27,6 +29,9 @@ const std::map<std::string, int> kControls = {
     {"retest", ctl::kRetest},
 };
 
+// Pixels from the slot label's left edge to a point its text never covers.
+constexpr int kClearOfText = 4;
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -41,14 +46,20 @@ int main(int argc, char* argv[])
     }
     QApplication::setFont(StationFont(scale));
     QtStationWindow window(nullptr, scale);
+    window.ShowSlot(1);  // "slot-label": the large label of a slot's window
     for (int i = first; i < argc; ++i) {
         const auto found = kControls.find(argv[i]);
-        const QWidget* control = found == kControls.end() ? nullptr : window.Control(found->second);
+        const QWidget* label = window.SlotLabel();
+        const QWidget* control = std::string(argv[i]) == "slot-label" ? label
+                                 : found == kControls.end()           ? nullptr
+                                                                      : window.Control(found->second);
         if (!control) {
             std::fprintf(stderr, "no control %s\n", argv[i]);
             return EXIT_FAILURE;
         }
-        const QPoint centre = control->geometry().center();
+        QPoint centre = control->geometry().center();
+        if (control == label)
+            centre.setX(control->geometry().left() + kClearOfText);  // the text stands at the right
         std::printf("%s %d %d\n", argv[i], centre.x(), centre.y());
     }
     return EXIT_SUCCESS;

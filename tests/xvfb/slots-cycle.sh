@@ -77,7 +77,7 @@ PYTHON
 # The controls' places in a window at the scale the launcher gave the stations.
 scale="$(tr '\0' '\n' <"/proc/$(xdotool getwindowpid "${windows[1]}")/cmdline" | grep -A1 -x -- --scale | tail -n 1)"
 [ -n "$scale" ] || scale=1
-load_centres "$centres" --scale "$scale" scan-mac led-pass oled-pass test-finish retest
+load_centres "$centres" --scale "$scale" scan-mac led-pass oled-pass test-finish retest slot-label
 
 rebooted() { [ "$(resets "$out/$1.log")" -gt 0 ]; }
 
@@ -101,6 +101,11 @@ echo "four one-key tests took $took s"
 [ "$took" -le "$kTogetherSeconds" ] || fail "the four tests did not run side by side ($took s)"
 shoot verdicts
 box_open && fail "a message box came up during the passing tests"
+# Each slot's large label stands on green for its passed unit.
+for k in $(seq "$kSlots"); do
+  colour="$(colour_at "${windows[$k]}" slot-label)"
+  [ "$colour" = "0 200 0" ] || fail "slot $k's label is not on green after its pass ($colour)"
+done
 
 for k in $(seq "$kSlots"); do
   click "${windows[$k]}" test-finish
@@ -109,6 +114,11 @@ for k in $(seq "$kSlots"); do
   while ! close_box; do sleep 0.2; done
 done
 [ "$(row_count "$out/station/PASS.mdb")" = "$kSlots" ] || fail "PASS.mdb does not hold the four units"
+# Stored: the label leaves the verdict's green.
+for k in $(seq "$kSlots"); do
+  colour="$(colour_at "${windows[$k]}" slot-label)"
+  [ "$colour" != "0 200 0" ] || fail "slot $k's label still shows the verdict after TEST FINISH"
+done
 [ ! -e "$out/station/FAIL.mdb" ] || fail "a passed unit went to FAIL.mdb"
 for k in $(seq "$kSlots"); do
   [ -f "$out/station/slot-$k/writelog.txt" ] \

@@ -151,3 +151,25 @@ PYTHON
 # resets LOG: how often the simulator of LOG was asked to reboot, which the
 # station does only after a passed one-key test.
 resets() { grep -aci "reset" "$1" || true; }
+
+# colour_at WINDOW NAME: the colour ("R G B") of the window's pixel at the
+# named control's centre, from a picture of the window.
+colour_at() {
+  local picture="$out/colour-$1.xwd"
+  xwd -id "$1" -silent -out "$picture" || return 1
+  # shellcheck disable=SC2086
+  python3 - "$picture" ${centre[$2]} <<'PYTHON'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+fields = struct.unpack(">25I", data[:100])
+header_size, byte_order, bits, line = fields[0], fields[7], fields[11], fields[12]
+masks, colours = fields[14:17], fields[19]
+x, y = int(sys.argv[2]), int(sys.argv[3])
+start = header_size + colours * 12 + y * line + x * bits // 8
+pixel = int.from_bytes(data[start:start + bits // 8], "little" if byte_order == 0 else "big")
+def channel(mask):
+    shift = (mask & -mask).bit_length() - 1
+    return (pixel & mask) >> shift
+print(*(channel(mask) for mask in masks))
+PYTHON
+}
