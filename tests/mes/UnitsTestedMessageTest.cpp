@@ -18,6 +18,7 @@ namespace {
 using json = nlohmann::json;
 
 constexpr int kChildLineMs = 10'000;  // a child that builds one message
+constexpr size_t kTwentyItemValues = 30;  // the values TwentyItemUnit's items read
 const std::regex kUuidText("[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[89ab][0-9a-f]{3}-[0-9a-f]{12}");
 
 UnitJournalEntry TestedUnit(const std::string& verdict)
@@ -172,10 +173,11 @@ TEST(UnitsTestedMessage, IdentitiesVersionsAndStatesStayTextByteForByte)
         const json measurement = Tests(Message(entry))[0]["Measurements"].at(0);
         EXPECT_EQ(measurement["$type"], "CFX.Structures.TextMeasurement, CFX") << c.item << ' ' << c.value;
         EXPECT_EQ(measurement["Value"], c.value) << c.item;
-        if (*c.reference)
+        if (*c.reference) {
             EXPECT_EQ(measurement["ExpectedValue"], c.reference) << c.item;
-        else
+        } else {
             EXPECT_TRUE(measurement["ExpectedValue"].is_null()) << c.item;
+        }
     }
 }
 
@@ -218,10 +220,11 @@ TEST(UnitsTestedMessage, SignalValuesAreNumbersWithTheirThresholdAsMinimum)
         }
         ASSERT_EQ(measurement["$type"], "CFX.Structures.NumericMeasurement, CFX") << c.value;
         EXPECT_EQ(measurement["MeasuredValue"]["Value"], c.number) << c.value;
-        if (c.minimum)
+        if (c.minimum) {
             EXPECT_EQ(measurement["MeasuredValue"]["MinimumAcceptableValue"], *c.minimum) << c.value;
-        else
+        } else {
             EXPECT_TRUE(measurement["MeasuredValue"]["MinimumAcceptableValue"].is_null()) << c.value;
+        }
     }
 }
 
@@ -315,7 +318,7 @@ TEST(UnitsTestedMessage, EveryFieldOfATwentyItemUnitIsTheReferencesNameAndType)
     EXPECT_TRUE(kTestResults.contains(unit["OverallResult"]));
     ASSERT_EQ(unit["Tests"].size(), 20u);
     int numeric = 0;
-    int measurements = 0;
+    size_t measurements = 0;
     for (const json& test : unit["Tests"]) {
         const std::string name = test["TestName"];
         ExpectShape(test, kTest, name);
@@ -334,7 +337,7 @@ TEST(UnitsTestedMessage, EveryFieldOfATwentyItemUnitIsTheReferencesNameAndType)
             }
         }
     }
-    EXPECT_EQ(measurements, 27);
+    EXPECT_EQ(measurements, kTwentyItemValues);
     EXPECT_EQ(numeric, 3) << "the three signal values, nothing else";
 }
 
@@ -403,7 +406,7 @@ TEST(UnitsTestedMessage, UnitsDifferingInHandleSlotSnOrTimeNeverShareAnId)
         const std::string line = ChildMessage(u.handle, u.slot, u.sn, u.recordedMs);
         ASSERT_FALSE(line.empty()) << unit;
         const std::vector<std::string> ids = Ids(json::parse(line));
-        ASSERT_EQ(ids.size(), 1u + 1u + 20u + 27u) << unit;
+        ASSERT_EQ(ids.size(), 1u + 1u + 20u + kTwentyItemValues) << unit;
         for (const std::string& id : ids) {
             EXPECT_TRUE(std::regex_match(id, kUuidText)) << id;
             const auto [at, fresh] = owner.emplace(id, unit);
