@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "link/Trace.h"
 #include "tests/station/StationFixture.h"
+#include "tests/support/SqliteFiles.h"
 
 namespace {
 
@@ -60,6 +62,17 @@ protected:
         }
         return text;
     }
+
+    // Rows of PASS.mdb and FAIL.mdb together.
+    int StoredRows() const
+    {
+        int rows = 0;
+        for (const char* name : {"PASS.mdb", "FAIL.mdb"}) {
+            if (std::filesystem::exists(dir.Path() / name))
+                rows += std::stoi(*Query(dir.Path() / name, "SELECT count(*) FROM SNTable")[0][0]);
+        }
+        return rows;
+    }
 };
 
 TEST_F(MesCredentials, ThePasswordAppearsInNoOutputTitleOrBox)
@@ -77,7 +90,9 @@ TEST_F(MesCredentials, ThePasswordAppearsInNoOutputTitleOrBox)
          "PLAINTEXT_PASSWORD=1"},
         {"URL=amqps://broker\nCREDENTIALS=" + credentials.string() + "\n", 0640, "make it mode 0600"},
     };
-    const TempWorkDir errorDir;  // outside the station's folder
+    // Outside the station's folder, which stays the working directory.
+    std::string errorDir = (std::filesystem::temp_directory_path() / "mes-credentials-XXXXXX").string();
+    ASSERT_NE(mkdtemp(errorDir.data()), nullptr);
     int n = 0;
     for (const auto& c : cases) {
         std::ofstream(credentials) << "station:" << kPassword << "\n";
@@ -87,7 +102,7 @@ TEST_F(MesCredentials, ThePasswordAppearsInNoOutputTitleOrBox)
         WriteProfile("[Station]\nUSEMDB=YES\n[MES]\n" + c.mes + "ADDRESS=/exchange/cfx/station\nHANDLE=ST-03\n");
         TraceRecorder traces;
         TraceSink* previous = InstallTraceSink(&traces);
-        StderrCapture stderrText(errorDir.Path() / "stderr");
+        StderrCapture stderrText(std::filesystem::path(errorDir) / "stderr");
         StationOptions options;
         options.fixedPort = kUnitPort;
         options.dataDir = dir.Path();
@@ -102,12 +117,14 @@ TEST_F(MesCredentials, ThePasswordAppearsInNoOutputTitleOrBox)
             shown += box.caption + "\n" + box.text + "\n";
         for (const auto& [id, text] : window.texts)
             shown += text + "\n";
+        EXPECT_EQ(StoredRows(), n) << "the unit is stored all the same";
         EXPECT_NE(window.statusNote.find(c.reason), std::string::npos) << window.statusNote;
         ASSERT_FALSE(window.boxes.empty()) << c.mes;
         EXPECT_NE(window.boxes.back().text.find(c.reason), std::string::npos) << window.boxes.back().text;
         EXPECT_EQ(shown.find(kPassword), std::string::npos) << c.mes << shown;
         EXPECT_EQ(FilesWritten().find(kPassword), std::string::npos) << c.mes;
     }
+    std::filesystem::remove_all(errorDir);
 }
 
 }  // namespace
