@@ -2,6 +2,7 @@
 
 #include <openssl/evp.h>
 
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -18,14 +19,17 @@ constexpr char kHexDigits[] = "0123456789abcdef";
 
 Uuid NameBasedUuid(const Uuid& space, std::string_view name)
 {
+    // The digest is looked up once and each thread keeps its context: a
+    // message has some fifty ids, and the look-up costs more than the hash.
+    static EVP_MD* const sha1 = EVP_MD_fetch(nullptr, "SHA1", nullptr);
+    thread_local const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(),
+                                                                                       &EVP_MD_CTX_free);
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    EVP_MD_CTX* context = EVP_MD_CTX_new();
-    const bool hashed = context && EVP_DigestInit_ex(context, EVP_sha1(), nullptr) == 1 &&
-                        EVP_DigestUpdate(context, space.data(), space.size()) == 1 &&
-                        EVP_DigestUpdate(context, name.data(), name.size()) == 1 &&
-                        EVP_DigestFinal_ex(context, digest, &length) == 1;
-    EVP_MD_CTX_free(context);
+    const bool hashed = sha1 && context && EVP_DigestInit_ex(context.get(), sha1, nullptr) == 1 &&
+                        EVP_DigestUpdate(context.get(), space.data(), space.size()) == 1 &&
+                        EVP_DigestUpdate(context.get(), name.data(), name.size()) == 1 &&
+                        EVP_DigestFinal_ex(context.get(), digest, &length) == 1;
     // SHA-1 fails only when the crypto library cannot allocate: no id is
     // better than an id that is not the unit's.
     if (!hashed || length < Uuid().size())
