@@ -148,6 +148,7 @@ inline constexpr auto kMes = std::to_array<ProfileKey<Mes>>({
     {"ADDRESS", 260, &Mes::address},
     {"HANDLE", 128, &Mes::handle},
     {"CREDENTIALS", 260, &Mes::credentials},
+    {"PLAINTEXT_PASSWORD", 10, &Mes::plaintextPassword},
 });
 
 // Every text field of a section has a row: a field added to StationProfile

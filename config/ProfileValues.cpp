@@ -43,6 +43,11 @@ bool IsOn(const std::string& text)
     return text == kSwitchOnText;
 }
 
+bool IsNumericSwitchOn(const std::string& text)
+{
+    return text == kNumericSwitchOnText;
+}
+
 bool PrefixCheckEnabled(const std::string& prefix)
 {
     return prefix.size() >= kMinPrefixLength;

@@ -14,6 +14,11 @@ inline constexpr int kMaxDelaySeconds = 3600;       // one hour
 // " YES" and "NO" are all off.
 bool IsOn(const std::string& text);
 
+// A numeric switch ([MES] PLAINTEXT_PASSWORD) is on exactly when its text
+// is "1": "0", "", "YES" and "01" are all off.
+inline constexpr const char* kNumericSwitchOnText = "1";
+bool IsNumericSwitchOn(const std::string& text);
+
 // Whether a configured prefix asks for a check: one of fewer than
 // kMinPrefixLength characters (the empty prefix included) does not.
 bool PrefixCheckEnabled(const std::string& prefix);

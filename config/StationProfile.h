@@ -136,6 +136,8 @@ struct StationProfile {
         std::string address;      // the AMQP target address on the broker
         std::string handle;       // this station's CFX handle
         std::string credentials;  // file of mode 0600 holding USER:PASSWORD
+        // "1": a password may go over plain amqp:// (readable on the network)
+        std::string plaintextPassword;
     };
 
     StationSection station;

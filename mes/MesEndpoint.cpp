@@ -12,6 +12,10 @@ namespace {
 
 constexpr std::string_view kPlainScheme = "amqp://";
 constexpr std::string_view kTlsScheme = "amqps://";
+constexpr const char* kPlaintextPasswordRefused =
+    "[MES] a password over amqp:// crosses the network readable; use amqps:// or set PLAINTEXT_PASSWORD=1";
+// The credentials file is the station user's alone: neither its group nor
+// others may read, write or run it.
 constexpr mode_t kOthersMayAccess = S_IRWXG | S_IRWXO;
 
 // The part of the URL between the scheme and the first '/'.
@@ -30,7 +34,7 @@ bool CheckUrl(const std::string& url, MesEndpoint& endpoint, std::string* error)
         schemeLength = kTlsScheme.size();
         endpoint.tls = true;
     } else {
-        *error = "[MES] URL must start with amqp:// or amqps://: \"" + url + "\"";
+        *error = "[MES] URL must start with amqp:// or amqps://";
         return false;
     }
     const std::string authority = Authority(url, schemeLength);
@@ -42,7 +46,7 @@ bool CheckUrl(const std::string& url, MesEndpoint& endpoint, std::string* error)
         return false;
     }
     if (host.empty() || host[0] == ':') {
-        *error = "[MES] URL names no host: \"" + url + "\"";
+        *error = "[MES] URL names no host after its scheme";
         return false;
     }
     endpoint.user = userInfo;
@@ -58,7 +62,7 @@ bool ReadCredentialsFile(const std::string& file, MesEndpoint& endpoint, std::st
         return false;
     }
     if ((info.st_mode & kOthersMayAccess) != 0) {
-        *error = "[MES] CREDENTIALS file " + file + " may be read by others; make it mode 0600";
+        *error = "[MES] CREDENTIALS file " + file + " is open to its group or others; make it mode 0600";
         return false;
     }
     std::ifstream in(file);
@@ -103,6 +107,12 @@ std::optional<MesEndpoint> ResolveMesEndpoint(const MesSettings& settings, std::
             return std::nullopt;
     } else {
         ReadCredentialsEnvironment(endpoint);
+    }
+    // SASL PLAIN without TLS sends the password readable: only when the
+    // profile says so.
+    if (!endpoint.tls && !endpoint.password.empty() && !settings.plaintextPassword) {
+        *error = kPlaintextPasswordRefused;
+        return std::nullopt;
     }
     return endpoint;
 }

@@ -9,6 +9,9 @@ struct MesSettings {
     std::string address;      // the AMQP target on the broker, e.g. /exchange/cfx/station
     std::string handle;       // this station's CFX handle, the messages' Source
     std::string credentials;  // a file of mode 0600 holding USER:PASSWORD; "" none
+    // Whether a password may go over plain amqp://, where SASL PLAIN sends
+    // it readable to anyone on the path. Off: only amqps:// carries one.
+    bool plaintextPassword = false;
 };
 
 // Where and as whom the sender connects.
@@ -28,6 +31,8 @@ inline constexpr const char* kMesPasswordVariable = "RURIZUDA_MES_PASSWORD";
 // Checks the settings and reads the credentials: the endpoint, or nothing
 // with `error` set to one line an operator can act on (a URL that is not
 // amqp:// or amqps:// with a host, a password in the URL, no address or
-// handle, a credentials file that is missing, readable by others or not
-// USER:PASSWORD).
+// handle, a credentials file that is missing, open to its group or others
+// or not USER:PASSWORD, a password over amqp:// without plaintextPassword).
+// The line names the part that is wrong and never quotes the URL or the
+// credentials: a mistyped URL may hold a password.
 std::optional<MesEndpoint> ResolveMesEndpoint(const MesSettings& settings, std::string* error);

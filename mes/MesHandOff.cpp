@@ -1,7 +1,6 @@
 #include "mes/MesHandOff.h"
 
 #include "mes/MesOutbox.h"
-#include "mes/UniqueId.h"
 #include "records/ResultStore.h"
 #include "records/UnitJournal.h"
 
@@ -45,7 +44,7 @@ MesHandOff::~MesHandOff()
 
 std::string MesHandOff::Publish(const UnitJournalEntry& entry, std::string* error)
 {
-    const CfxMessage message = UnitsTestedMessage(entry, cfxSender_, MakeUniqueId);
+    const CfxMessage message = UnitsTestedMessage(entry, cfxSender_);
     try {
         outbox_->Add(message.uniqueId, message.json);
     } catch (const StoreError& failure) {

@@ -14,7 +14,7 @@ PACKAGES=(
   umockdev libumockdev-dev
   fonts-wqy-zenhei
   clang libclang-rt-14-dev
-  nlohmann-json3-dev
+  nlohmann-json3-dev libssl-dev
   python3 chromium
   xvfb xdotool x11-apps
   dpkg-dev file lintian desktop-file-utils

@@ -4,6 +4,7 @@
 // broker: a store only adds the message to the outbox.
 #include "station/CRuriZudaDlg.h"
 
+#include "config/ProfileValues.h"
 #include "config/SlotMap.h"
 #include "link/Trace.h"
 #include "mes/MesHandOff.h"
@@ -25,7 +26,8 @@ void CRuriZudaDlg::StartMesHandOff()
     // A station without [MES] never touches the network.
     if (profile.mes.url.empty())
         return;
-    const MesSettings settings {profile.mes.url, profile.mes.address, profile.mes.handle, profile.mes.credentials};
+    const MesSettings settings {profile.mes.url, profile.mes.address, profile.mes.handle, profile.mes.credentials,
+                                IsNumericSwitchOn(profile.mes.plaintextPassword)};
     // Each slot sends from an outbox of its own, so one sender keeps its order.
     const std::filesystem::path folder = StationFilesDir() / SlotFolder(options_.slot);
     std::error_code ignored;

@@ -17,6 +17,13 @@ TEST(ProfileSwitch, OnlyExactUpperCaseYesIsOn)
     EXPECT_FALSE(IsOn(std::string("YES\0", 4)));
 }
 
+TEST(ProfileSwitch, OnlyExactlyOneSwitchesANumericSwitchOn)
+{
+    EXPECT_TRUE(IsNumericSwitchOn("1"));
+    for (const char* off : {"0", "", "01", "1 ", " 1", "YES", "true", "2"})
+        EXPECT_FALSE(IsNumericSwitchOn(off)) << '"' << off << '"';
+}
+
 TEST(ProfilePrefix, FewerThanFiveCharactersSwitchTheCheckOff)
 {
     EXPECT_FALSE(PrefixCheckEnabled(""));

@@ -176,11 +176,13 @@ TEST(StationProfileKeys, EachSectionNamesDistinctKeysAndFields)
 TEST(StationProfileLoad, MesSectionGivesTheHandOffsSettings)
 {
     const StationProfile profile = Load("[MES]\nURL=amqp://mes:5672\nADDRESS=/exchange/cfx/station\n"
-                                        "HANDLE=Factory.Line1.ST-03\nCREDENTIALS=/etc/rurizuda/mes\n");
+                                        "HANDLE=Factory.Line1.ST-03\nCREDENTIALS=/etc/rurizuda/mes\n"
+                                        "PLAINTEXT_PASSWORD=1\n");
     EXPECT_EQ(profile.mes.url, "amqp://mes:5672");
     EXPECT_EQ(profile.mes.address, "/exchange/cfx/station");
     EXPECT_EQ(profile.mes.handle, "Factory.Line1.ST-03");
     EXPECT_EQ(profile.mes.credentials, "/etc/rurizuda/mes");
+    EXPECT_EQ(profile.mes.plaintextPassword, "1");
 }
 
 TEST(ExampleProfile, LoadsWithEveryKeySet)

@@ -48,7 +48,7 @@ TEST(MesOutbox, TheListingShowsWhatWaitsOldestFirst)
     UnitJournalEntry unit;
     unit.sn = "RZ26A0145999";
     unit.verdict = "FAIL";
-    const CfxMessage message = UnitsTestedMessage(unit, {"h", 1}, MakeUniqueId);
+    const CfxMessage message = UnitsTestedMessage(unit, {"h", 1});
     outbox.Add(message.uniqueId, message.json);
     outbox.Add("u-2", "not a message");
 

@@ -1,6 +1,6 @@
 // rurizuda-mes: the MES outbox of a station folder from a shell.
 //   rurizuda-mes list [OUTBOX]   what waits for the broker, oldest first
-//   rurizuda-mes send --url URL --address ADDRESS [--credentials FILE] OUTBOX
+//   rurizuda-mes send --url URL --address ADDRESS [--credentials FILE] [--plaintext-password] OUTBOX
 //                                sends what waits and exits once the outbox is empty
 #include <cstdio>
 #include <cstring>
@@ -20,7 +20,7 @@ constexpr int kListBatch = 500;
 
 constexpr const char* kUsage =
     "usage: rurizuda-mes list [OUTBOX]\n"
-    "       rurizuda-mes send --url URL --address ADDRESS [--credentials FILE] OUTBOX\n"
+    "       rurizuda-mes send --url URL --address ADDRESS [--credentials FILE] [--plaintext-password] OUTBOX\n"
     "OUTBOX defaults to ./mes-outbox.db in list.\n";
 
 int Usage()
@@ -84,6 +84,8 @@ int Send(int argc, char** argv)
             settings.address = argv[++i];
         else if (arg == "--credentials" && hasValue)
             settings.credentials = argv[++i];
+        else if (arg == "--plaintext-password")
+            settings.plaintextPassword = true;
         else if (file.empty() && arg[0] != '-')
             file = arg;
         else
