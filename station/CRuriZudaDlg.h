@@ -20,6 +20,7 @@
 #include "station/UnitWireTrace.h"
 
 struct UnitJournalEntry;
+struct JournalPosition;
 class MesHandOff;
 class ResultStore;
 
@@ -244,7 +245,9 @@ public:
     // the station, fed each stored unit's journal entry, its waiting count
     // shown as the window's status note.
     void StartMesHandOff();
-    void HandOffToMes(const UnitJournalEntry& entry);
+    // `position`: where the unit's journal line ends; null when the journal
+    // could not be written, and the outbox takes the unit at once instead.
+    void HandOffToMes(const UnitJournalEntry& entry, const JournalPosition* position);
     void ShowMesStatus();
     // TEST FINISH: the unit stored and its values cleared; sets TestFinished.
     int FinishTest();

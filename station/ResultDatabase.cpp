@@ -78,10 +78,7 @@ std::string CtimeNow()
 
 int CRuriZudaDlg::FinishTest()
 {
-    const bool maintenance = MaintenanceMode == 1;
     const int stored = SaveUnitRecord();
-    if (IsOn(profile.station.useMdb))
-        RecordUnitInJournal(stored == 1, maintenance);
     if (stored) {
         finishedSn_ = SnForWireTrace();
         ClearUnitValues();
@@ -123,8 +120,10 @@ int CRuriZudaDlg::SaveUnitRecord()
     storeRefusal_ = "";
     if (!IsOn(profile.station.useMdb))
         return 0;
+    const bool maintenance = MaintenanceMode == 1;
     if (!CheckComplete()) {
         storeRefusal_ = kIncompleteRefusal;
+        RecordUnitInJournal(false, maintenance);
         return 0;
     }
     // The store's transaction ends (committed or rolled back) before any box
@@ -136,11 +135,15 @@ int CRuriZudaDlg::SaveUnitRecord()
         outcome = StoreUnitRow(UnitRow());
     } catch (const StoreError& error) {
         storeRefusal_ = kStoreFailedPrefix + std::string(error.what());
-        window_.MessageBox(storeRefusal_, kApplicationName, BoxIcon::Warning);
-        return 0;
     }
-    if (outcome.duplicate) {
+    if (outcome.duplicate)
         storeRefusal_ = DuplicateMessage(*outcome.duplicate);
+    const bool stored = storeRefusal_.empty();
+    // The journal line is the durable record every hand-off is made from:
+    // it is on the disk before any box, so a station that dies while the
+    // operator reads one still has the unit's line.
+    RecordUnitInJournal(stored, maintenance);
+    if (!stored) {
         window_.MessageBox(storeRefusal_, kApplicationName, BoxIcon::Warning);
         return 0;
     }
