@@ -249,6 +249,8 @@ public:
     // could not be written, and the outbox takes the unit at once instead.
     void HandOffToMes(const UnitJournalEntry& entry, const JournalPosition* position);
     void ShowMesStatus();
+    // After the store's own boxes: why the hand-off is not working, once a run.
+    void TellMesFailure();
     // TEST FINISH: the unit stored and its values cleared; sets TestFinished.
     int FinishTest();
     // PASS.mdb or FAIL.mdb in the station's folder, by the unit's verdict.
@@ -375,4 +377,5 @@ private:
     std::unique_ptr<MesHandOff> mes_;
     std::string mesStartError_;   // why the hand-off could not start
     bool mesFailureShown_ = false;  // one message box per run
+    std::string mesUnqueued_;       // why the latest unit's message was not queued
 };

@@ -5,6 +5,8 @@
 // sender's thread and reads its counters.
 #include "station/CRuriZudaDlg.h"
 
+#include <utility>
+
 #include "config/SlotMap.h"
 #include "link/Trace.h"
 #include "mes/MesHandOff.h"
@@ -49,16 +51,26 @@ void CRuriZudaDlg::HandOffToMes(const UnitJournalEntry& entry, const JournalPosi
         std::string error;
         if (!mes_->PublishWithoutJournal(entry, &error)) {
             TraceOut(("ERROR: " + error + "\n").c_str());
-            window_.MessageBox(kNotHandedOff + error, kApplicationName, BoxIcon::Warning);
-            return;
+            mesUnqueued_ = error;
         }
+    }
+    ShowMesStatus();
+}
+
+void CRuriZudaDlg::TellMesFailure()
+{
+    if (!mes_)
+        return;
+    // A unit the outbox did not take is always told: its message alone is missing.
+    if (!mesUnqueued_.empty()) {
+        window_.MessageBox(kNotHandedOff + std::exchange(mesUnqueued_, ""), kApplicationName, BoxIcon::Warning);
+        return;
     }
     const std::string failure = mes_->LastFailure();
     if (!failure.empty() && !mesFailureShown_) {
         mesFailureShown_ = true;
         window_.MessageBox(kNotHandedOff + failure, kApplicationName, BoxIcon::Warning);
     }
-    ShowMesStatus();
 }
 
 void CRuriZudaDlg::ShowMesStatus()

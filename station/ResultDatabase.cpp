@@ -149,6 +149,7 @@ int CRuriZudaDlg::SaveUnitRecord()
     }
     if (outcome.created)
         window_.MessageBox(kDatabaseCreated, kApplicationName, BoxIcon::Warning);
+    TellMesFailure();
     OnExitMaintenance();
     return 1;
 }

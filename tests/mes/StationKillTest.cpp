@@ -4,6 +4,7 @@
 // broker, repeats carry the same UniqueID, a refused store never arrives.
 #include <nlohmann/json.hpp>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
