@@ -75,6 +75,11 @@ int64_t MesHandOff::DeadLetters()
     return deadLetters_;
 }
 
+bool MesHandOff::Started()
+{
+    return started_;
+}
+
 std::string MesHandOff::LastFailure()
 {
     std::lock_guard lock(failureMutex_);
@@ -107,6 +112,7 @@ void MesHandOff::Counted(int64_t waiting, int64_t deadLetters)
 {
     waiting_ = waiting;
     deadLetters_ = deadLetters;
+    started_ = true;
 }
 
 std::string MesStatusText(int64_t waiting, const std::string& failure, int64_t deadLetters)

@@ -44,6 +44,9 @@ public:
     // Messages not yet accepted by the broker; -1 when the outbox cannot be used.
     int64_t Waiting();
     int64_t DeadLetters();
+    // Whether the sender has read the journal into the outbox and counted
+    // it; until then the counts are not known.
+    bool Started();
     // The sender's latest failure; "" once a message got through again.
     std::string LastFailure();
 
@@ -62,6 +65,7 @@ private:
     AcceptedHook accepted_;
     std::atomic<int64_t> waiting_ {0};
     std::atomic<int64_t> deadLetters_ {0};
+    std::atomic<bool> started_ {false};
     std::mutex failureMutex_;
     std::string failure_;
     MesSender sender_;  // last: its thread stops before the rest goes

@@ -180,7 +180,13 @@ std::string UnitJournalLine(const UnitJournalEntry& entry)
 bool AppendUnitJournal(const std::filesystem::path& dir, const UnitJournalEntry& entry, std::string* error,
                        JournalPosition* position)
 {
-    const std::filesystem::path file = UnitJournalPath(dir, entry.recorded);
+    return AppendUnitJournalLine(dir, entry.recorded, UnitJournalLine(entry), error, position);
+}
+
+bool AppendUnitJournalLine(const std::filesystem::path& dir, JournalClock::time_point recorded,
+                           const std::string& wholeLine, std::string* error, JournalPosition* position)
+{
+    const std::filesystem::path file = UnitJournalPath(dir, recorded);
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
     if (ec) {
@@ -193,9 +199,7 @@ bool AppendUnitJournal(const std::filesystem::path& dir, const UnitJournalEntry&
         *error = ErrnoText("cannot open", file);
         return false;
     }
-    std::string line = UnitJournalLine(entry);
-    if (!EndsWithLineFeed(fd))
-        line.insert(line.begin(), '\n');
+    const std::string line = EndsWithLineFeed(fd) ? wholeLine : "\n" + wholeLine;
     const ssize_t written = write(fd, line.data(), line.size());
     bool ok = written == static_cast<ssize_t>(line.size());
     if (!ok)

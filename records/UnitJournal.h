@@ -72,6 +72,11 @@ struct JournalPosition {
 bool AppendUnitJournal(const std::filesystem::path& dir, const UnitJournalEntry& entry, std::string* error,
                        JournalPosition* position = nullptr);
 
+// The same with the entry's line made beforehand (UnitJournalLine): what
+// is left to do is the write and the sync.
+bool AppendUnitJournalLine(const std::filesystem::path& dir, JournalClock::time_point recorded,
+                           const std::string& line, std::string* error, JournalPosition* position = nullptr);
+
 // The journal's day files under `dir`, oldest first.
 std::vector<std::filesystem::path> UnitJournalFiles(const std::filesystem::path& dir);
 

@@ -13,6 +13,7 @@
 #include "discovery/PortProbe.h"
 #include "records/ImeiLookup.h"
 #include "records/ResultRow.h"
+#include "records/UnitJournal.h"
 #include "station/OneKeyRecord.h"
 #include "station/OperationSpec.h"
 #include "station/StationWindow.h"
@@ -241,6 +242,17 @@ public:
     // result files; `maintenance` as it was before the store.
     UnitJournalEntry JournalEntry(bool stored, bool maintenance);
     void RecordUnitInJournal(bool stored, bool maintenance);
+    // A stored unit's line, made before its store and written the moment
+    // the store commits; then the unit goes to the MES hand-off.
+    struct CommittedUnit {
+        UnitJournalEntry entry;
+        std::string line;
+        bool journaled = false;
+        JournalPosition position;
+    };
+    CommittedUnit PrepareCommittedUnit(bool maintenance);
+    void JournalCommittedUnit(CommittedUnit& unit);
+    void HandOffCommittedUnit(const CommittedUnit& unit);
     // The MES hand-off ([MES], station/MesHandOffControl.cpp): started with
     // the station, fed each stored unit's journal entry, its waiting count
     // shown as the window's status note.
@@ -266,7 +278,9 @@ public:
     // then the row with its time and repair mark inserted and committed. It
     // has ended when this returns; nothing is shown. Engine errors throw
     // StoreError.
-    StoreOutcome StoreUnitRow(const ResultRow& row);
+    // `committed` runs the moment the commit returned, before the store
+    // lets go of the file.
+    StoreOutcome StoreUnitRow(const ResultRow& row, const std::function<void()>& committed = {});
     // The folder of the result and lookup databases.
     std::filesystem::path StationFilesDir() const;
 

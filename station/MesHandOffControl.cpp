@@ -16,6 +16,8 @@
 namespace {
 
 constexpr const char* kNotHandedOff = "The unit is stored, but the MES hand-off is not working: ";
+// Until the sender has read the journal into the outbox.
+constexpr const char* kStartingNote = "MES: starting";
 
 }  // namespace
 
@@ -77,5 +79,10 @@ void CRuriZudaDlg::ShowMesStatus()
 {
     if (!mes_)
         return;
-    window_.SetStatusNote(MesStatusText(mes_->Waiting(), mes_->LastFailure(), mes_->DeadLetters()));
+    const std::string failure = mes_->LastFailure();
+    if (!mes_->Started() && failure.empty()) {
+        window_.SetStatusNote(kStartingNote);
+        return;
+    }
+    window_.SetStatusNote(MesStatusText(mes_->Waiting(), failure, mes_->DeadLetters()));
 }

@@ -130,19 +130,23 @@ int CRuriZudaDlg::SaveUnitRecord()
     // is shown: a box waits on the operator, and a transaction left open
     // meanwhile would keep every other station out of the same file or
     // identities for as long.
+    // The journal line is the durable record every hand-off is made from:
+    // made before the store, it is written the moment the row commits, so
+    // nothing (no box, no closing of the file) stands between the two.
+    CommittedUnit committed = PrepareCommittedUnit(maintenance);
     StoreOutcome outcome;
     try {
-        outcome = StoreUnitRow(UnitRow());
+        outcome = StoreUnitRow(UnitRow(), [&] { JournalCommittedUnit(committed); });
     } catch (const StoreError& error) {
         storeRefusal_ = kStoreFailedPrefix + std::string(error.what());
     }
     if (outcome.duplicate)
         storeRefusal_ = DuplicateMessage(*outcome.duplicate);
     const bool stored = storeRefusal_.empty();
-    // The journal line is the durable record every hand-off is made from:
-    // it is on the disk before any box, so a station that dies while the
-    // operator reads one still has the unit's line.
-    RecordUnitInJournal(stored, maintenance);
+    if (stored)
+        HandOffCommittedUnit(committed);
+    else
+        RecordUnitInJournal(false, maintenance);
     if (!stored) {
         window_.MessageBox(storeRefusal_, kApplicationName, BoxIcon::Warning);
         return 0;
@@ -154,7 +158,7 @@ int CRuriZudaDlg::SaveUnitRecord()
     return 1;
 }
 
-CRuriZudaDlg::StoreOutcome CRuriZudaDlg::StoreUnitRow(const ResultRow& row)
+CRuriZudaDlg::StoreOutcome CRuriZudaDlg::StoreUnitRow(const ResultRow& row, const std::function<void()>& committed)
 {
     const auto store = options_.results->Begin(ResultDbPath());
     StoreOutcome outcome;
@@ -167,5 +171,7 @@ CRuriZudaDlg::StoreOutcome CRuriZudaDlg::StoreUnitRow(const ResultRow& row)
     stored[Column::IsRepair] = MaintenanceMode == 1 ? kRepairMark : "";
     store->Insert(stored);
     outcome.created = store->Commit();
+    if (committed)
+        committed();
     return outcome;
 }

@@ -95,6 +95,27 @@ UnitJournalEntry CRuriZudaDlg::JournalEntry(bool stored, bool maintenance)
     return entry;
 }
 
+CRuriZudaDlg::CommittedUnit CRuriZudaDlg::PrepareCommittedUnit(bool maintenance)
+{
+    CommittedUnit unit;
+    unit.entry = JournalEntry(true, maintenance);
+    unit.line = UnitJournalLine(unit.entry);
+    return unit;
+}
+
+void CRuriZudaDlg::JournalCommittedUnit(CommittedUnit& unit)
+{
+    std::string error;
+    unit.journaled = AppendUnitJournalLine(StationFilesDir(), unit.entry.recorded, unit.line, &error, &unit.position);
+    if (!unit.journaled)
+        TraceOut(("ERROR: the unit journal was not written: " + error + "\n").c_str());
+}
+
+void CRuriZudaDlg::HandOffCommittedUnit(const CommittedUnit& unit)
+{
+    HandOffToMes(unit.entry, unit.journaled ? &unit.position : nullptr);
+}
+
 void CRuriZudaDlg::RecordUnitInJournal(bool stored, bool maintenance)
 {
     const UnitJournalEntry entry = JournalEntry(stored, maintenance);
