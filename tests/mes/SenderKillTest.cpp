@@ -17,9 +17,9 @@
 
 namespace {
 
-constexpr int kMessages = 1000;  // more than the kills let through
+constexpr int kMessages = 1200;  // more than the kills let through
 constexpr int kKills = 50;
-constexpr int kLongestKillDelayUs = 80'000;  // connecting takes some milliseconds, then it publishes
+constexpr int kLongestKillDelayUs = 200'000;  // starting and connecting take a while on a busy machine, then it publishes
 constexpr auto kAllArrived = std::chrono::seconds(5);
 constexpr int kLastSendSeconds = 60;
 
