@@ -1,8 +1,11 @@
 #include "mes/AmqpSession.h"
 
+#include <proton/condition.h>
 #include <proton/connection_options.hpp>
 #include <proton/container.hpp>
+#include <proton/delivery.h>
 #include <proton/delivery_mode.hpp>
+#include <proton/disposition.h>
 #include <proton/error_condition.hpp>
 #include <proton/message.hpp>
 #include <proton/message_id.hpp>
@@ -13,16 +16,21 @@
 
 #include <algorithm>
 
-#include "mes/MesOutbox.h"
+#include "mes/MesInbox.h"
+#include "mes/OutboxFeeder.h"
 #include "records/ResultStore.h"
 
 namespace {
 
-// Messages sent ahead of the broker's acceptance.
-constexpr int kMaxInFlight = 32;
-// How long after sending the outbox is synced to disk when the broker has
-// not accepted everything by then; usually it has, and nothing is synced.
-constexpr proton::duration::numeric_type kSyncDelayMs = 100;
+// A message the broker rejected this often is a dead letter.
+constexpr int kMaxRejections = 5;
+// Rejections that sending the same message again cannot heal.
+constexpr const char* kLastingRejections[] = {
+    "amqp:decode-error",
+    "amqp:not-allowed",
+    "amqp:unauthorized-access",
+    "amqp:link:message-size-exceeded",
+};
 // The connection is given up when the broker says nothing for this long.
 constexpr proton::duration::numeric_type kIdleTimeoutMs = 10000;
 constexpr const char* kContentType = "application/json";
@@ -32,25 +40,64 @@ std::string Describe(const proton::error_condition& condition)
     return condition ? condition.what() : "closed without a reason";
 }
 
-}  // namespace
+// The outcome's condition of a delivery the peer settled. The C++ binding
+// keeps the delivery's C object to its wrappers; a wrapper that adds nothing
+// reaches it.
+struct RawTracker : proton::tracker {
+    static pn_delivery_t* Of(const proton::tracker& tracker)
+    {
+        return static_cast<const RawTracker&>(tracker).pn_object();
+    }
+};
 
-AmqpSession::AmqpSession(const MesEndpoint& endpoint, MesOutbox& outbox, MesSendObserver& observer, bool drain)
-    : endpoint_(endpoint)
-    , outbox_(outbox)
-    , observer_(observer)
-    , drain_(drain)
+struct Rejection {
+    std::string name;         // e.g. amqp:decode-error; "" when none was given
+    std::string description;
+};
+
+Rejection RejectionOf(const proton::tracker& tracker)
 {
+    pn_condition_t* condition = pn_disposition_condition(pn_delivery_remote(RawTracker::Of(tracker)));
+    if (!condition || !pn_condition_is_set(condition))
+        return {};
+    const char* name = pn_condition_get_name(condition);
+    const char* description = pn_condition_get_description(condition);
+    return {name ? name : "", description ? description : ""};
 }
 
-void AmqpSession::Wake()
+bool Heals(const Rejection& rejection)
 {
-    std::lock_guard lock(queueMutex_);
-    if (queue_)
-        queue_->add([this] { SendWaiting(); });
+    return std::none_of(std::begin(kLastingRejections), std::end(kLastingRejections),
+                        [&](const char* lasting) { return rejection.name == lasting; });
+}
+
+std::string Seconds(std::chrono::milliseconds wait)
+{
+    const auto tenths = wait.count() / 100;
+    return std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : "") + " s";
+}
+
+}  // namespace
+
+AmqpSession::AmqpSession(const MesEndpoint& endpoint, MesOutbox& outbox, OutboxFeeder& feeder, MesInbox& inbox,
+                         MesSendObserver& observer, bool drain, std::chrono::milliseconds brokerWait)
+    : endpoint_(endpoint)
+    , outbox_(outbox)
+    , feeder_(feeder)
+    , inbox_(inbox)
+    , observer_(observer)
+    , drain_(drain)
+    , brokerWait_(brokerWait)
+{
 }
 
 void AmqpSession::on_container_start(proton::container& container)
 {
+    container_ = &container;
+    if (inbox_.Closed()) {
+        container.stop();
+        return;
+    }
     proton::connection_options options;
     options.idle_timeout(proton::duration(kIdleTimeoutMs));
     if (!endpoint_.user.empty()) {
@@ -62,131 +109,159 @@ void AmqpSession::on_container_start(proton::container& container)
     if (endpoint_.tls)
         options.ssl_client_options(proton::ssl_client_options());
     container.connect(endpoint_.url, options);
+    Arm("the broker did not open the AMQP connection within " + Seconds(brokerWait_));
+}
+
+void AmqpSession::on_container_stop(proton::container&)
+{
+    StopListening();
 }
 
 void AmqpSession::on_connection_open(proton::connection& connection)
 {
     connection_ = connection;
-    {
-        std::lock_guard lock(queueMutex_);
-        queue_ = &connection.work_queue();
+    proton::work_queue* queue = &connection.work_queue();
+    // A push or the end of the sender reaches this thread through the
+    // connection's queue; the inbox forgets it before the connection goes.
+    inbox_.Listen([queue, this] {
+        queue->add([this] {
+            if (inbox_.Closed())
+                Fail("");
+            else
+                SendNext();
+        });
+    });
+    if (inbox_.Closed()) {
+        Fail("");
+        return;
     }
     sender_ = connection.open_sender(
         endpoint_.address, proton::sender_options().delivery_mode(proton::delivery_mode::AT_LEAST_ONCE));
+    Arm("the broker did not attach the link to " + endpoint_.address + " within " + Seconds(brokerWait_));
+}
+
+void AmqpSession::on_sender_open(proton::sender&)
+{
+    attached_ = true;
+    Disarm();
+    SendNext();
 }
 
 void AmqpSession::on_sendable(proton::sender&)
 {
-    SendWaiting();
+    SendNext();
 }
 
-void AmqpSession::SendWaiting()
+void AmqpSession::SendNext()
 {
-    if (!error_.empty() || !sender_ || !sender_.active())
+    if (failed_ || !attached_ || inFlight_)
         return;
     try {
-        while (sender_.credit() > 0 && inFlight_.size() < kMaxInFlight) {
-            const int room = std::min<int>(sender_.credit(), kMaxInFlight - static_cast<int>(inFlight_.size()));
-            const auto entries = outbox_.After(lastSentId_, room);
-            if (entries.empty())
-                break;
-            for (const OutboxEntry& entry : entries) {
-                proton::message message;
-                message.id(entry.uniqueId);
-                message.content_type(kContentType);
-                message.durable(true);
-                message.body(proton::binary(entry.message.begin(), entry.message.end()));
-                message.inferred(true);  // the JSON as a data section
-                const proton::tracker tracker = sender_.send(message);
-                inFlight_.push_back({tracker.tag(), entry.id, entry.uniqueId});
-                lastSentId_ = entry.id;
+        feeder_.TakeInbox([this] { Counted(); });
+        const auto entries = outbox_.After(0, 1);
+        if (entries.empty()) {
+            waitingForCredit_ = false;
+            Disarm();
+            if (drain_)
+                CloseWhenDone();
+            return;
+        }
+        if (sender_.credit() <= 0) {
+            if (!waitingForCredit_) {
+                waitingForCredit_ = true;
+                Arm("the broker granted no credit on " + endpoint_.address + " within " + Seconds(brokerWait_));
             }
+            return;
         }
-        if (lastSentId_ > syncedThrough_ && !syncQueued_) {
-            syncQueued_ = true;
-            connection_.work_queue().schedule(proton::duration(kSyncDelayMs), [this] { SyncUnaccepted(); });
-        }
-        if (drain_ && inFlight_.empty() && outbox_.Count() == 0)
-            connection_.close();
+        waitingForCredit_ = false;
+        const OutboxEntry& entry = entries.front();
+        proton::message message;
+        message.id(entry.uniqueId);
+        message.content_type(kContentType);
+        message.durable(true);
+        message.body(proton::binary(entry.message.begin(), entry.message.end()));
+        message.inferred(true);  // the JSON as a data section
+        const proton::tracker tracker = sender_.send(message);
+        inFlight_ = InFlight {tracker.tag(), entry.id, entry.uniqueId};
+        Arm("the broker did not settle message " + entry.uniqueId + " within " + Seconds(brokerWait_));
     } catch (const StoreError& error) {
         Fail(std::string("the outbox cannot be read: ") + error.what());
     }
 }
 
-void AmqpSession::SyncUnaccepted()
+void AmqpSession::Counted()
 {
-    syncQueued_ = false;
-    try {
-        // Entries the broker accepted meanwhile are gone and need no disk.
-        if (outbox_.After(syncedThrough_, 1).empty())
-            syncedThrough_ = lastSentId_;
-        else
-            syncedThrough_ = outbox_.Sync();
-    } catch (const StoreError& error) {
-        Fail(std::string("the outbox cannot be synced: ") + error.what());
-    }
+    observer_.Counted(outbox_.Count(), outbox_.DeadLetterCount());
 }
 
 void AmqpSession::on_tracker_accept(proton::tracker& tracker)
 {
-    const auto found = std::find_if(inFlight_.begin(), inFlight_.end(),
-                                    [&](const InFlight& sent) { return sent.tag == tracker.tag(); });
-    if (found == inFlight_.end())
+    if (!inFlight_ || inFlight_->tag != tracker.tag())
         return;
-    found->accepted = true;
-    // The broker acknowledges in batches: the entries go in one removal
-    // after the batch, not one by one.
-    if (!removalQueued_ && connection_.work_queue().add([this] { RemoveAccepted(); }))
-        removalQueued_ = true;
-}
-
-void AmqpSession::RemoveAccepted()
-{
-    removalQueued_ = false;
-    std::vector<int64_t> ids;
-    std::vector<std::string> uniqueIds;
-    for (auto sent = inFlight_.begin(); sent != inFlight_.end();) {
-        if (!sent->accepted) {
-            ++sent;
-            continue;
-        }
-        ids.push_back(sent->id);
-        uniqueIds.push_back(sent->uniqueId);
-        sent = inFlight_.erase(sent);
-    }
-    if (ids.empty())
-        return;
+    Disarm();
+    const InFlight sent = *inFlight_;
     try {
-        outbox_.Remove(ids);
+        outbox_.Remove({sent.id});
+        Counted();
     } catch (const StoreError& error) {
-        Fail(std::string("accepted messages stay in the outbox and will be sent again: ") + error.what());
+        Fail(std::string("an accepted message stays in the outbox and will be sent again: ") + error.what());
         return;
     }
-    for (const std::string& uniqueId : uniqueIds)
-        observer_.Accepted(uniqueId);
-    SendWaiting();
+    inFlight_.reset();
+    delivered_ = true;
+    observer_.Accepted(sent.uniqueId);
+    SendNext();
 }
 
-void AmqpSession::on_tracker_reject(proton::tracker&)
+void AmqpSession::on_tracker_reject(proton::tracker& tracker)
 {
-    Fail("the broker rejected a message at " + endpoint_.address);
+    if (!inFlight_ || inFlight_->tag != tracker.tag())
+        return;
+    Disarm();
+    const InFlight sent = *inFlight_;
+    const Rejection rejection = RejectionOf(tracker);
+    const std::string reason = "the broker rejected message " + sent.uniqueId +
+                               (rejection.name.empty() ? "" : " (" + rejection.name + ")") +
+                               (rejection.description.empty() ? "" : ": " + rejection.description);
+    try {
+        const int rejections = outbox_.CountRejection(sent.id);
+        if (rejections >= kMaxRejections || !Heals(rejection)) {
+            outbox_.Bury(sent.id, reason);
+            delivered_ = true;
+            Counted();
+            observer_.Buried(sent.uniqueId, reason);
+        } else {
+            observer_.Failed(reason);
+        }
+    } catch (const StoreError& error) {
+        Fail(reason + "; " + error.what());
+        return;
+    }
+    // The same message again (or the next, once this one is buried):
+    // nothing after it goes first.
+    inFlight_.reset();
+    SendNext();
 }
 
-void AmqpSession::on_tracker_release(proton::tracker&)
+void AmqpSession::on_tracker_release(proton::tracker& tracker)
 {
-    Fail("the broker did not take a message at " + endpoint_.address + " (released)");
+    if (!inFlight_ || inFlight_->tag != tracker.tag())
+        return;
+    // Released or modified: the broker may take it later; the next
+    // connection sends it again before anything after it.
+    Fail("the broker did not take message " + inFlight_->uniqueId + " at " + endpoint_.address + " (released)");
 }
 
 void AmqpSession::on_transport_error(proton::transport& transport)
 {
-    ForgetWorkQueue();
-    if (error_.empty())
-        error_ = "MES broker " + endpoint_.url + ": " + Describe(transport.error());
+    Fail("MES broker " + endpoint_.url + ": " + Describe(transport.error()));
 }
 
 void AmqpSession::on_transport_close(proton::transport&)
 {
-    ForgetWorkQueue();
+    StopListening();
+    if (container_)
+        container_->stop();
 }
 
 void AmqpSession::on_connection_error(proton::connection& connection)
@@ -194,11 +269,11 @@ void AmqpSession::on_connection_error(proton::connection& connection)
     Fail("MES broker " + endpoint_.url + " closed the connection: " + Describe(connection.error()));
 }
 
-void AmqpSession::on_connection_close(proton::connection& connection)
+void AmqpSession::on_connection_close(proton::connection&)
 {
     // The broker may keep the socket open long after the close handshake.
-    ForgetWorkQueue();
-    connection.container().stop();
+    StopListening();
+    container_->stop();
 }
 
 void AmqpSession::on_session_error(proton::session& session)
@@ -217,17 +292,42 @@ void AmqpSession::on_error(const proton::error_condition& condition)
     Fail("MES broker " + endpoint_.url + ": " + Describe(condition));
 }
 
-void AmqpSession::Fail(const std::string& reason)
+void AmqpSession::Arm(const std::string& reason)
 {
-    if (error_.empty())
-        error_ = reason;
-    ForgetWorkQueue();
-    if (connection_ && connection_.active())
-        connection_.close();
+    const uint64_t timer = ++timer_;
+    container_->schedule(proton::duration(brokerWait_.count()), [this, timer, reason] {
+        if (timer == timer_)
+            Fail(reason);
+    });
 }
 
-void AmqpSession::ForgetWorkQueue()
+void AmqpSession::Disarm()
 {
-    std::lock_guard lock(queueMutex_);
-    queue_ = nullptr;
+    ++timer_;
+}
+
+void AmqpSession::CloseWhenDone()
+{
+    StopListening();
+    if (connection_ && connection_.active())
+        connection_.close();
+    // A broker that never answers the close does not keep the sender.
+    Arm("");
+}
+
+void AmqpSession::Fail(const std::string& reason)
+{
+    if (!failed_ && error_.empty())
+        error_ = reason;
+    failed_ = true;
+    Disarm();
+    StopListening();
+    // Whatever is in flight stays in the outbox; the socket goes at once,
+    // since a broker that stopped answering would not answer a close.
+    container_->stop();
+}
+
+void AmqpSession::StopListening()
+{
+    inbox_.Listen({});
 }

@@ -4,36 +4,35 @@
 #include "records/ResultStore.h"
 #include "records/UnitJournal.h"
 
-namespace {
-
-// A station started without a slot reports its unit in position 1.
-constexpr int kPositionWithoutSlots = 1;
-
-}  // namespace
-
-std::unique_ptr<MesHandOff> MesHandOff::Start(const MesSettings& settings, const std::filesystem::path& folder,
-                                              int slot, std::string* error, AcceptedHook accepted, MesRetry retry)
+int MesPositionOf(int slot)
 {
-    const auto endpoint = ResolveMesEndpoint(settings, error);
-    if (!endpoint)
-        return nullptr;
-    try {
-        std::unique_ptr<MesHandOff> handOff(
-            new MesHandOff(*endpoint, settings, folder / kMesOutboxFileName, slot, std::move(accepted), retry));
-        handOff->sender_.Start();
-        return handOff;
-    } catch (const StoreError& failure) {
-        *error = std::string("the MES outbox cannot be opened: ") + failure.what();
-        return nullptr;
-    }
+    return slot > 0 ? slot : kMesPositionWithoutSlots;
 }
 
-MesHandOff::MesHandOff(const MesEndpoint& endpoint, const MesSettings& settings,
-                       const std::filesystem::path& outboxFile, int slot, AcceptedHook accepted, MesRetry retry)
-    : cfxSender_ {settings.handle, slot > 0 ? slot : kPositionWithoutSlots}
-    , outbox_(std::make_unique<MesOutbox>(outboxFile, false))
+std::unique_ptr<MesHandOff> MesHandOff::Start(const MesSettings& settings, const std::filesystem::path& folder,
+                                              const std::filesystem::path& journalDir, int slot, std::string* error,
+                                              AcceptedHook accepted, MesRetry retry)
+{
+    std::string settingsError;
+    auto endpoint = ResolveMesEndpoint(settings, &settingsError);
+    if (!endpoint)
+        *error = settingsError;
+    std::unique_ptr<MesHandOff> handOff(new MesHandOff(std::move(endpoint), settings, folder / kMesOutboxFileName,
+                                                       journalDir, slot, settingsError, std::move(accepted), retry));
+    handOff->sender_.Start();
+    return handOff;
+}
+
+MesHandOff::MesHandOff(std::optional<MesEndpoint> endpoint, const MesSettings& settings,
+                       const std::filesystem::path& outboxFile, const std::filesystem::path& journalDir, int slot,
+                       std::string standingFailure, AcceptedHook accepted, MesRetry retry)
+    : cfxSender_ {settings.handle, MesPositionOf(slot)}
+    , outboxFile_(outboxFile)
+    , standingFailure_(std::move(standingFailure))
     , accepted_(std::move(accepted))
-    , sender_(endpoint, outboxFile, *this, retry)
+    , failure_(standingFailure_)
+    , sender_(std::move(endpoint), outboxFile, *this, retry,
+              MesJournalFeed {journalDir, slot, [this](const UnitJournalEntry& entry) { return UnitsTestedOutboxMessage(entry, cfxSender_); }})
 {
 }
 
@@ -42,26 +41,42 @@ MesHandOff::~MesHandOff()
     sender_.Stop();
 }
 
-std::string MesHandOff::Publish(const UnitJournalEntry& entry, std::string* error)
+OutboxMessage UnitsTestedOutboxMessage(const UnitJournalEntry& entry, const CfxSender& sender)
 {
-    const CfxMessage message = UnitsTestedMessage(entry, cfxSender_);
+    const CfxMessage message = UnitsTestedMessage(entry, sender);
+    return {kUnitsTestedMessageName, message.uniqueId, message.json};
+}
+
+void MesHandOff::Publish(const UnitJournalEntry& entry, const JournalPosition& position)
+{
+    sender_.Push({entry, position});
+}
+
+bool MesHandOff::PublishWithoutJournal(const UnitJournalEntry& entry, std::string* error)
+{
     try {
-        outbox_->Add(message.uniqueId, message.json);
+        MesOutbox(outboxFile_).Add(UnitsTestedOutboxMessage(entry, cfxSender_));
+        ++waiting_;
+        return true;
     } catch (const StoreError& failure) {
         *error = std::string("the unit's MES message was not queued: ") + failure.what();
-        return "";
+        return false;
     }
-    sender_.Wake();
-    return message.uniqueId;
 }
 
 int64_t MesHandOff::Waiting()
 {
-    try {
-        return outbox_->Count();
-    } catch (const StoreError&) {
-        return -1;
-    }
+    return waiting_ + static_cast<int64_t>(sender_.Pushed());
+}
+
+int64_t MesHandOff::DeadLetters()
+{
+    return deadLetters_;
+}
+
+bool MesHandOff::Started()
+{
+    return started_;
 }
 
 std::string MesHandOff::LastFailure()
@@ -83,16 +98,35 @@ void MesHandOff::Accepted(const std::string& uniqueId)
 void MesHandOff::Failed(const std::string& reason)
 {
     std::lock_guard lock(failureMutex_);
+    failure_ = standingFailure_.empty() ? reason : standingFailure_;
+}
+
+void MesHandOff::Buried(const std::string&, const std::string& reason)
+{
+    std::lock_guard lock(failureMutex_);
     failure_ = reason;
 }
 
-std::string MesStatusText(int64_t waiting, const std::string& failure)
+void MesHandOff::Counted(int64_t waiting, int64_t deadLetters)
+{
+    waiting_ = waiting;
+    deadLetters_ = deadLetters;
+    started_ = true;
+}
+
+std::string MesStatusText(int64_t waiting, const std::string& failure, int64_t deadLetters)
 {
     if (waiting < 0)
-        return "MES: outbox unreadable";
-    if (waiting == 0 && failure.empty())
+        return "MES: outbox unreadable" + (failure.empty() ? "" : " (" + failure + ")");
+    if (waiting == 0 && failure.empty() && deadLetters == 0)
         return "";
-    std::string text = "MES: " + std::to_string(waiting) + " waiting";
+    std::string text = "MES: ";
+    if (waiting > 0 || deadLetters == 0)
+        text += std::to_string(waiting) + " waiting";
+    if (deadLetters > 0) {
+        text += (waiting > 0 ? ", " : "") + std::to_string(deadLetters) + " dead letter" +
+                (deadLetters == 1 ? "" : "s");
+    }
     if (!failure.empty())
         text += " (" + failure + ")";
     return text;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -15,45 +16,69 @@
 class MesOutbox;
 struct UnitJournalEntry;
 
-// The station's hand-off to the MES: each stored unit's message goes into
-// the outbox in the station folder at once, and a sender thread publishes
-// the outbox to the broker. Nothing here waits for the broker.
+// The station's hand-off to the MES. The station's thread only pushes each
+// stored unit (with where its journal line ends) to the sender's thread and
+// reads counters; the sender makes the message, writes it into the outbox
+// in the slot's folder with the journal cursor, and publishes it.
 class MesHandOff : private MesSendObserver {
 public:
     // Called on the sender's thread when the broker accepted a message.
     using AcceptedHook = std::function<void(const std::string& uniqueId)>;
 
-    // Checks the settings, opens (or creates) folder/mes-outbox.db and
-    // starts the sender, which sends what an earlier run left. `slot` 0
-    // means a station without slots. Nothing, with `error` set, when the
-    // settings are wrong or the outbox cannot be opened.
+    // Starts the sender on folder/mes-outbox.db; on start it queues this
+    // slot's units of the journal under `journalDir` that the outbox lacks.
+    // `slot` 0 means a station without slots. Settings that cannot be used
+    // set `error`, and the units are still queued, to go once the profile
+    // is fixed and the station started again.
     static std::unique_ptr<MesHandOff> Start(const MesSettings& settings, const std::filesystem::path& folder,
-                                             int slot, std::string* error, AcceptedHook accepted = {},
-                                             MesRetry retry = {});
+                                             const std::filesystem::path& journalDir, int slot, std::string* error,
+                                             AcceptedHook accepted = {}, MesRetry retry = {});
     ~MesHandOff() override;
 
-    // The unit's message into the outbox, then the sender woken. Returns
-    // its UniqueID, or "" with `error` set when the outbox could not take it.
-    std::string Publish(const UnitJournalEntry& entry, std::string* error);
-    // Messages waiting for the broker; -1 when the outbox cannot be read.
+    // The unit, whose journal line ends at `position`, to the sender; at once.
+    void Publish(const UnitJournalEntry& entry, const JournalPosition& position);
+    // The unit whose journal line could not be written: its message goes
+    // into the outbox on this thread, on the disk when this returns. False
+    // with `error` set when the outbox did not take it either.
+    bool PublishWithoutJournal(const UnitJournalEntry& entry, std::string* error);
+    // Messages not yet accepted by the broker; -1 when the outbox cannot be used.
     int64_t Waiting();
+    int64_t DeadLetters();
+    // Whether the sender has read the journal into the outbox and counted
+    // it; until then the counts are not known.
+    bool Started();
     // The sender's latest failure; "" once a message got through again.
     std::string LastFailure();
 
 private:
-    MesHandOff(const MesEndpoint& endpoint, const MesSettings& settings, const std::filesystem::path& outboxFile,
-               int slot, AcceptedHook accepted, MesRetry retry);
+    MesHandOff(std::optional<MesEndpoint> endpoint, const MesSettings& settings,
+               const std::filesystem::path& outboxFile, const std::filesystem::path& journalDir, int slot,
+               std::string standingFailure, AcceptedHook accepted, MesRetry retry);
     void Accepted(const std::string& uniqueId) override;
     void Failed(const std::string& reason) override;
+    void Buried(const std::string& uniqueId, const std::string& reason) override;
+    void Counted(int64_t waiting, int64_t deadLetters) override;
 
     CfxSender cfxSender_;
-    std::unique_ptr<MesOutbox> outbox_;
+    std::filesystem::path outboxFile_;
+    std::string standingFailure_;  // settings that cannot be used
     AcceptedHook accepted_;
+    std::atomic<int64_t> waiting_ {0};
+    std::atomic<int64_t> deadLetters_ {0};
+    std::atomic<bool> started_ {false};
     std::mutex failureMutex_;
     std::string failure_;
     MesSender sender_;  // last: its thread stops before the rest goes
 };
 
-// The short status an operator sees: how many messages wait, and why when
-// the sender is failing. "" when nothing waits and nothing failed.
-std::string MesStatusText(int64_t waiting, const std::string& failure);
+// The short status an operator sees: how many messages wait, how many are
+// dead letters, and why when the sender is failing. "" when all is well.
+std::string MesStatusText(int64_t waiting, const std::string& failure, int64_t deadLetters = 0);
+
+// The unit's UnitsTested message as the outbox keeps it.
+OutboxMessage UnitsTestedOutboxMessage(const UnitJournalEntry& entry, const CfxSender& sender);
+
+// A station started without a slot reports its unit in this position.
+inline constexpr int kMesPositionWithoutSlots = 1;
+// The unit's position as the MES reads it.
+int MesPositionOf(int slot);

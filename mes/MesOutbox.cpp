@@ -1,67 +1,150 @@
 #include "mes/MesOutbox.h"
 
-#include <fcntl.h>
 #include <sqlite3.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 
 #include "records/ResultStore.h"
-
 #include "records/SqliteDatabase.h"
-#include "records/UnitJournal.h"
 
 namespace {
 
-// WAL lets the sender read and delete while the station adds. A commit is
-// safe from a crash of the program when Add returns; the disk sync (which
-// would make TEST FINISH wait for the disk once more) is the sender's, by
-// Sync, for what the broker has not accepted shortly after.
+// WAL lets `rurizuda-mes list` read while the sender writes; FULL syncs the
+// log at each commit, so an entry that was added survives a power cut.
 constexpr const char* kSchema =
     "PRAGMA journal_mode=WAL;"
-    "PRAGMA synchronous=NORMAL;"
+    "PRAGMA synchronous=FULL;"
     "CREATE TABLE IF NOT EXISTS outbox ("
     " id INTEGER PRIMARY KEY AUTOINCREMENT,"
     " unique_id TEXT NOT NULL,"
     " queued_at TEXT NOT NULL,"
     " message TEXT NOT NULL);"
     // count(*) reads this small index, not the page of every message.
-    "CREATE INDEX IF NOT EXISTS outbox_unique_id ON outbox (unique_id)";
+    "CREATE INDEX IF NOT EXISTS outbox_unique_id ON outbox (unique_id);"
+    "CREATE TABLE IF NOT EXISTS dead_letter ("
+    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " message_name TEXT NOT NULL,"
+    " unique_id TEXT NOT NULL,"
+    " queued_at TEXT NOT NULL,"
+    " message TEXT NOT NULL,"
+    " reason TEXT NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS journal_cursor ("
+    " one INTEGER PRIMARY KEY CHECK (one = 1),"
+    " file TEXT NOT NULL,"
+    " offset INTEGER NOT NULL)";
 
-constexpr const char* kWalSuffix = "-wal";
+// Columns that outboxes of earlier versions lack.
+constexpr const char* kAddedColumns[][2] = {
+    {"message_name", "ALTER TABLE outbox ADD COLUMN message_name TEXT NOT NULL DEFAULT ''"},
+    {"rejections", "ALTER TABLE outbox ADD COLUMN rejections INTEGER NOT NULL DEFAULT 0"},
+};
+
+constexpr const char* kEntryColumns = "id, unique_id, queued_at, message, message_name, rejections";
+
+int OpenFlags(OutboxAccess access)
+{
+    return access == OutboxAccess::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+}
 
 }  // namespace
 
-MesOutbox::MesOutbox(const std::filesystem::path& file, bool checkpoints)
-    : db_(std::make_unique<SqliteDatabase>(file.string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE))
+// BEGIN IMMEDIATE ... COMMIT, rolled back when left by an exception.
+class MesOutbox::Transaction {
+public:
+    explicit Transaction(SqliteDatabase& db)
+        : db_(db)
+    {
+        db_.Execute("BEGIN IMMEDIATE");
+    }
+    ~Transaction()
+    {
+        if (!committed_)
+            sqlite3_exec(db_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    void Commit()
+    {
+        db_.Execute("COMMIT");
+        committed_ = true;
+    }
+
+private:
+    SqliteDatabase& db_;
+    bool committed_ = false;
+};
+
+MesOutbox::MesOutbox(const std::filesystem::path& file, OutboxAccess access)
+    : db_(std::make_unique<SqliteDatabase>(file.string(), OpenFlags(access)))
 {
+    if (access == OutboxAccess::ReadOnly)
+        return;
     db_->Execute(kSchema);
-    if (!checkpoints)
-        db_->Execute("PRAGMA wal_autocheckpoint=0");
-    insert_ = std::make_unique<SqliteStatement>(*db_, "INSERT INTO outbox (unique_id, queued_at, message) VALUES (?, ?, ?)");
+    for (const auto& [column, alter] : kAddedColumns) {
+        if (!db_->Prepares(std::string("SELECT ") + column + " FROM outbox"))
+            db_->Execute(alter);
+    }
+    insert_ = std::make_unique<SqliteStatement>(
+        *db_, "INSERT INTO outbox (message_name, unique_id, queued_at, message) VALUES (?, ?, ?, ?)");
 }
 
 MesOutbox::~MesOutbox() = default;
 
-void MesOutbox::Add(const std::string& uniqueId, const std::string& message)
+void MesOutbox::Add(const std::vector<OutboxMessage>& messages, const std::optional<JournalPosition>& cursor)
 {
     const std::string now = JournalTimeText(JournalClock::now());
-    insert_->Reset();
-    insert_->Bind(1, &uniqueId);
-    insert_->Bind(2, &now);
-    insert_->Bind(3, &message);
-    insert_->Step();
-    insert_->Reset();
+    Transaction transaction(*db_);
+    for (const OutboxMessage& message : messages) {
+        insert_->Reset();
+        insert_->Bind(1, &message.name);
+        insert_->Bind(2, &message.uniqueId);
+        insert_->Bind(3, &now);
+        insert_->Bind(4, &message.json);
+        insert_->Step();
+        insert_->Reset();
+    }
+    if (cursor)
+        SetCursor(*cursor);
+    transaction.Commit();
+}
+
+void MesOutbox::Add(const OutboxMessage& message, const std::optional<JournalPosition>& cursor)
+{
+    Add(std::vector<OutboxMessage> {message}, cursor);
+}
+
+void MesOutbox::Add(const std::string& uniqueId, const std::string& message)
+{
+    Add(OutboxMessage {"", uniqueId, message});
+}
+
+std::optional<JournalPosition> MesOutbox::Cursor()
+{
+    if (!db_->Prepares("SELECT file, offset FROM journal_cursor"))
+        return std::nullopt;
+    SqliteStatement select(*db_, "SELECT file, offset FROM journal_cursor");
+    if (!select.Step())
+        return std::nullopt;
+    return JournalPosition {select.Text(0), select.Integer(1)};
+}
+
+void MesOutbox::SetCursor(const JournalPosition& cursor)
+{
+    SqliteStatement upsert(*db_, "INSERT OR REPLACE INTO journal_cursor (one, file, offset) VALUES (1, ?, " +
+                                     std::to_string(cursor.offset) + ")");
+    upsert.Bind(1, &cursor.file);
+    upsert.Step();
 }
 
 std::vector<OutboxEntry> MesOutbox::After(int64_t afterId, int limit)
 {
-    SqliteStatement select(*db_, "SELECT id, unique_id, queued_at, message FROM outbox WHERE id > " +
-                                     std::to_string(afterId) + " ORDER BY id LIMIT " + std::to_string(limit));
+    // Outboxes of earlier versions opened read-only lack the newer columns.
+    const bool current = db_->Prepares("SELECT message_name, rejections FROM outbox");
+    SqliteStatement select(*db_, std::string("SELECT ") +
+                                     (current ? kEntryColumns : "id, unique_id, queued_at, message, '', 0") +
+                                     " FROM outbox WHERE id > " + std::to_string(afterId) + " ORDER BY id LIMIT " +
+                                     std::to_string(limit));
     std::vector<OutboxEntry> entries;
-    while (select.Step())
-        entries.push_back({select.Integer(0), select.Text(1), select.Text(2), select.Text(3)});
+    while (select.Step()) {
+        entries.push_back({select.Integer(0), select.Text(1), select.Text(2), select.Text(3), select.Text(4),
+                           static_cast<int>(select.Integer(5))});
+    }
     return entries;
 }
 
@@ -74,22 +157,58 @@ void MesOutbox::Remove(const std::vector<int64_t>& ids)
     remove.Step();
 }
 
-int64_t MesOutbox::Sync()
+int MesOutbox::CountRejection(int64_t id)
 {
-    SqliteStatement newest(*db_, "SELECT coalesce(max(id), 0) FROM outbox");
-    newest.Step();
-    const int64_t covered = newest.Integer(0);
-    // The committed entries are in the write-ahead log; syncing it alone
-    // costs less than a checkpoint.
-    const std::string wal = db_->File() + kWalSuffix;
-    const int fd = open(wal.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return covered;  // nothing was written since the last checkpoint
-    const bool synced = fdatasync(fd) == 0;
-    close(fd);
-    if (!synced)
-        throw StoreError(wal + ": cannot be synced to disk: " + std::strerror(errno));
-    return covered;
+    const std::string where = " WHERE id = " + std::to_string(id);
+    SqliteStatement update(*db_, "UPDATE outbox SET rejections = rejections + 1" + where);
+    update.Step();
+    SqliteStatement select(*db_, "SELECT rejections FROM outbox" + where);
+    return select.Step() ? static_cast<int>(select.Integer(0)) : 0;
+}
+
+void MesOutbox::Bury(int64_t id, const std::string& reason)
+{
+    Transaction transaction(*db_);
+    SqliteStatement move(*db_,
+                         "INSERT INTO dead_letter (message_name, unique_id, queued_at, message, reason)"
+                         " SELECT message_name, unique_id, queued_at, message, ? FROM outbox WHERE id = " +
+                             std::to_string(id));
+    move.Bind(1, &reason);
+    move.Step();
+    Remove({id});
+    transaction.Commit();
+}
+
+std::vector<DeadLetter> MesOutbox::DeadLetters()
+{
+    std::vector<DeadLetter> letters;
+    if (!db_->Prepares("SELECT id FROM dead_letter"))
+        return letters;
+    SqliteStatement select(*db_, "SELECT id, unique_id, message_name, queued_at, reason FROM dead_letter ORDER BY id");
+    while (select.Step())
+        letters.push_back({select.Integer(0), select.Text(1), select.Text(2), select.Text(3), select.Text(4)});
+    return letters;
+}
+
+int64_t MesOutbox::DeadLetterCount()
+{
+    if (!db_->Prepares("SELECT id FROM dead_letter"))
+        return 0;
+    SqliteStatement count(*db_, "SELECT count(*) FROM dead_letter");
+    count.Step();
+    return count.Integer(0);
+}
+
+int64_t MesOutbox::RetryDeadLetters()
+{
+    Transaction transaction(*db_);
+    const int64_t count = DeadLetterCount();
+    db_->Execute(
+        "INSERT INTO outbox (message_name, unique_id, queued_at, message)"
+        " SELECT message_name, unique_id, queued_at, message FROM dead_letter ORDER BY id;"
+        "DELETE FROM dead_letter");
+    transaction.Commit();
+    return count;
 }
 
 int64_t MesOutbox::Count()

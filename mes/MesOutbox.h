@@ -3,13 +3,23 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "records/UnitJournal.h"
 
 class SqliteDatabase;
 class SqliteStatement;
 
 inline constexpr const char* kMesOutboxFileName = "mes-outbox.db";
+
+// A message for the broker as the outbox keeps it: any CFX message, by name.
+struct OutboxMessage {
+    std::string name;      // the envelope's MessageName
+    std::string uniqueId;  // the envelope's UniqueID
+    std::string json;      // the whole envelope
+};
 
 // One message waiting for the broker.
 struct OutboxEntry {
@@ -17,34 +27,63 @@ struct OutboxEntry {
     std::string uniqueId;
     std::string queuedAt;  // when it was added, as the journal writes times
     std::string message;
+    std::string name;
+    int rejections = 0;  // how often the broker rejected it so far
 };
 
+// A message the broker would not take, kept aside so it no longer holds up
+// the rest.
+struct DeadLetter {
+    int64_t id = 0;
+    std::string uniqueId;
+    std::string name;
+    std::string queuedAt;
+    std::string reason;  // the broker's last word on it
+};
+
+enum class OutboxAccess { ReadWrite, ReadOnly };
+
 // The messages that wait for the broker, in a SQLite file: an entry is
-// added in one transaction and removed only once the broker accepted it, so
-// a crash loses nothing. The station and the sender each open their own
-// outbox on the same file. Failures throw StoreError with the reason.
+// added in one fully synced transaction (with the journal position it was
+// made from, when it was) and removed only once the broker accepted it, so
+// neither a crash nor a power cut loses one. Failures throw StoreError.
 class MesOutbox {
 public:
-    // Opens the file, creating it and its table when missing. Without
-    // `checkpoints` this connection never copies the log into the file (a
-    // disk sync): the station's outbox leaves that to the sender's.
-    explicit MesOutbox(const std::filesystem::path& file, bool checkpoints = true);
+    // Opens the file; for reading and writing it is created with its tables
+    // when missing. Read-only never writes to the file.
+    explicit MesOutbox(const std::filesystem::path& file, OutboxAccess access = OutboxAccess::ReadWrite);
     ~MesOutbox();
     MesOutbox(const MesOutbox&) = delete;
     MesOutbox& operator=(const MesOutbox&) = delete;
 
+    // Adds the messages and, when given, moves the journal cursor, in one
+    // transaction on the disk when this returns.
+    void Add(const std::vector<OutboxMessage>& messages, const std::optional<JournalPosition>& cursor = {});
+    void Add(const OutboxMessage& message, const std::optional<JournalPosition>& cursor = {});
+    // A message known only by its id and text (name left empty).
     void Add(const std::string& uniqueId, const std::string& message);
+    // How far the journal was read into the outbox; nothing for a new outbox.
+    std::optional<JournalPosition> Cursor();
+    // Moves the cursor alone (past lines that give no message).
+    void SetCursor(const JournalPosition& cursor);
+
     // Up to `limit` entries after entry `afterId`, in order.
     std::vector<OutboxEntry> After(int64_t afterId, int limit);
     // Removes the entries in one transaction.
     void Remove(const std::vector<int64_t>& ids);
+    // Counts one more rejection of entry `id`; the count so far.
+    int CountRejection(int64_t id);
+    // Moves entry `id` to the dead letters with the reason.
+    void Bury(int64_t id, const std::string& reason);
+    std::vector<DeadLetter> DeadLetters();
+    int64_t DeadLetterCount();
+    // Queues every dead letter again, after what waits; how many.
+    int64_t RetryDeadLetters();
     int64_t Count();
-    // Brings every committed entry to the disk (they survive a crash of the
-    // program already, this makes them survive a power cut). Returns the
-    // newest id it covers.
-    int64_t Sync();
 
 private:
+    class Transaction;
+
     std::unique_ptr<SqliteDatabase> db_;
-    std::unique_ptr<SqliteStatement> insert_;  // prepared once: Add is on TEST FINISH's path
+    std::unique_ptr<SqliteStatement> insert_;
 };

@@ -5,20 +5,26 @@
 #include <algorithm>
 
 #include "mes/MesOutbox.h"
+#include "mes/MesOutboxLock.h"
 #include "records/ResultStore.h"
 
 namespace {
 
 constexpr const char* kClosedByBroker = "the broker closed the connection";
+// A wait is drawn from this share below to this share above its length.
+constexpr double kJitter = 0.2;
 
 }  // namespace
 
-MesSender::MesSender(MesEndpoint endpoint, std::filesystem::path outboxFile, MesSendObserver& observer,
-                     MesRetry retry)
+MesSender::MesSender(std::optional<MesEndpoint> endpoint, std::filesystem::path outboxFile,
+                     MesSendObserver& observer, MesRetry retry, std::optional<MesJournalFeed> feed, bool retryDeadLetters)
     : endpoint_(std::move(endpoint))
     , outboxFile_(std::move(outboxFile))
     , observer_(observer)
     , retry_(retry)
+    , feed_(std::move(feed))
+    , retryDeadLetters_(retryDeadLetters)
+    , random_(std::random_device {}())
 {
 }
 
@@ -33,23 +39,21 @@ void MesSender::Start()
         thread_ = std::thread([this] { Run(false); });
 }
 
-void MesSender::Wake()
+void MesSender::Push(InboxUnit unit)
 {
-    std::lock_guard lock(mutex_);
-    if (session_) {
-        session_->Wake();
-    } else {
-        syncPending_ = true;
-        wakeUp_.notify_all();
-    }
+    inbox_.Push(std::move(unit));
+}
+
+size_t MesSender::Pushed()
+{
+    return inbox_.Size();
 }
 
 void MesSender::Stop()
 {
+    inbox_.Close();
     {
         std::lock_guard lock(mutex_);
-        stopping_ = true;
-        wakeUp_.notify_all();
         if (container_)
             container_->stop();
     }
@@ -62,89 +66,118 @@ bool MesSender::Drain()
     return Run(true);
 }
 
-std::string MesSender::RunSession(MesOutbox& outbox, bool drain)
+MesSender::SessionEnd MesSender::RunSession(MesOutbox& outbox, OutboxFeeder& feeder, bool drain)
 {
-    AmqpSession session(endpoint_, outbox, observer_, drain);
+    AmqpSession session(*endpoint_, outbox, feeder, inbox_, observer_, drain, retry_.brokerWait);
     proton::container container(session);
     {
         std::lock_guard lock(mutex_);
-        if (stopping_)
-            return "";
-        session_ = &session;
+        if (inbox_.Closed())
+            return {};
         container_ = &container;
     }
-    std::string error;
+    SessionEnd end;
     try {
         container.run();
-        session.RemoveAccepted();
-        error = session.Error();
+        end.error = session.Error();
     } catch (const std::exception& failure) {
-        error = "MES broker " + endpoint_.url + ": " + failure.what();
+        end.error = "MES broker " + endpoint_->url + ": " + failure.what();
     }
+    inbox_.Listen({});
+    end.delivered = session.Delivered();
     std::lock_guard lock(mutex_);
-    session_ = nullptr;
     container_ = nullptr;
-    if (error.empty() && !drain && !stopping_)
-        error = kClosedByBroker;
-    return error;
+    if (end.error.empty() && !drain && !inbox_.Closed())
+        end.error = kClosedByBroker;
+    return end;
 }
 
-void MesSender::WaitToRetry(std::unique_lock<std::mutex>& lock, MesOutbox& outbox, std::chrono::milliseconds wait)
+bool MesSender::Feed(MesOutbox& outbox, OutboxFeeder& feeder)
 {
-    const auto retry = std::chrono::steady_clock::now() + wait;
-    syncPending_ = true;  // what the broker did not accept before it went
-    while (wakeUp_.wait_until(lock, retry, [this] { return stopping_ || syncPending_; }) && !stopping_) {
-        syncPending_ = false;
-        lock.unlock();
-        try {
-            outbox.Sync();
-        } catch (const StoreError& error) {
-            observer_.Failed(error.what());
-        }
-        lock.lock();
+    try {
+        feeder.TakeInbox([&] { observer_.Counted(outbox.Count(), outbox.DeadLetterCount()); });
+        return true;
+    } catch (const StoreError& error) {
+        observer_.Failed(std::string("units wait in the journal, the outbox did not take them: ") + error.what());
+        return false;
     }
+}
+
+void MesSender::WaitToRetry(MesOutbox& outbox, OutboxFeeder& feeder, std::chrono::milliseconds wait)
+{
+    const auto retry = MesInbox::Clock::now() + wait;
+    while (inbox_.WaitUntil(retry) && !inbox_.Closed())
+        Feed(outbox, feeder);
+}
+
+void MesSender::Idle()
+{
+    while (!inbox_.Closed()) {
+        inbox_.WaitUntil(MesInbox::Clock::time_point::max());
+        inbox_.Settled(inbox_.TakeAll().size());
+    }
+}
+
+std::chrono::milliseconds MesSender::Jittered(std::chrono::milliseconds wait)
+{
+    std::uniform_real_distribution<double> share(1.0 - kJitter, 1.0 + kJitter);
+    return std::chrono::milliseconds(static_cast<int64_t>(static_cast<double>(wait.count()) * share(random_)));
 }
 
 bool MesSender::Run(bool drain)
 {
+    std::string error;
+    const auto lock = MesOutboxLock::Take(outboxFile_, &error);
     std::unique_ptr<MesOutbox> outbox;
-    try {
-        outbox = std::make_unique<MesOutbox>(outboxFile_);
-    } catch (const StoreError& error) {
-        observer_.Failed(error.what());
+    if (lock) {
+        try {
+            outbox = std::make_unique<MesOutbox>(outboxFile_);
+        } catch (const StoreError& failure) {
+            error = std::string("the MES outbox cannot be opened: ") + failure.what();
+        }
+    }
+    if (!outbox) {
+        observer_.Failed(error);
+        if (!drain)
+            Idle();
         return false;
     }
+    OutboxFeeder feeder(*outbox, inbox_, feed_);
+    try {
+        if (retryDeadLetters_)
+            outbox->RetryDeadLetters();
+        feeder.Recover();
+        observer_.Counted(outbox->Count(), outbox->DeadLetterCount());
+    } catch (const StoreError& failure) {
+        observer_.Failed(std::string("the journal was not read into the outbox: ") + failure.what());
+    }
     std::chrono::milliseconds wait = retry_.first;
-    std::unique_lock lock(mutex_);
-    while (!stopping_) {
-        lock.unlock();
-        // The station's sender stays connected while the outbox is empty,
-        // so a wrong address or login shows before the first unit.
-        if (drain && IsEmpty(*outbox))
-            return true;
-        const std::string error = RunSession(*outbox, drain);
-        lock.lock();
-        if (error.empty()) {
-            wait = retry_.first;
+    while (!inbox_.Closed()) {
+        Feed(*outbox, feeder);
+        if (!endpoint_) {
+            // Queued, never sent: the profile tells why (shown by the owner).
+            inbox_.WaitUntil(MesInbox::Clock::time_point::max());
             continue;
         }
-        if (stopping_)
+        if (drain) {
+            try {
+                if (outbox->Count() == 0)
+                    return true;
+            } catch (const StoreError& failure) {
+                observer_.Failed(failure.what());
+                return false;
+            }
+        }
+        const SessionEnd end = RunSession(*outbox, feeder, drain);
+        if (inbox_.Closed())
             break;
-        lock.unlock();
-        observer_.Failed(error);
-        lock.lock();
-        WaitToRetry(lock, *outbox, wait);
+        if (end.delivered)
+            wait = retry_.first;
+        if (end.error.empty())
+            continue;
+        observer_.Failed(end.error);
+        WaitToRetry(*outbox, feeder, Jittered(wait));
         wait = std::min(wait * 2, retry_.last);
     }
     return true;
-}
-
-bool MesSender::IsEmpty(MesOutbox& outbox)
-{
-    try {
-        return outbox.Count() == 0;
-    } catch (const StoreError& error) {
-        observer_.Failed(error.what());
-        return false;
-    }
 }

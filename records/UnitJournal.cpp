@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +23,7 @@ constexpr mode_t kJournalFileMode = 0644;
 // Field names of a journal line.
 namespace key {
 constexpr const char* kStation = "station";
+constexpr const char* kSlot = "slot";
 constexpr const char* kSn = "sn";
 constexpr const char* kMac = "mac";
 constexpr const char* kImei = "imei";
@@ -159,6 +161,7 @@ std::string UnitJournalLine(const UnitJournalEntry& entry)
     for (const auto& item : entry.items)
         items.push_back(ItemJson(item));
     const json line{{key::kStation, entry.station},
+                    {key::kSlot, entry.slot},
                     {key::kSn, entry.sn},
                     {key::kMac, entry.mac},
                     {key::kImei, entry.imei},
@@ -174,9 +177,16 @@ std::string UnitJournalLine(const UnitJournalEntry& entry)
     return line.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
-bool AppendUnitJournal(const std::filesystem::path& dir, const UnitJournalEntry& entry, std::string* error)
+bool AppendUnitJournal(const std::filesystem::path& dir, const UnitJournalEntry& entry, std::string* error,
+                       JournalPosition* position)
 {
-    const std::filesystem::path file = UnitJournalPath(dir, entry.recorded);
+    return AppendUnitJournalLine(dir, entry.recorded, UnitJournalLine(entry), error, position);
+}
+
+bool AppendUnitJournalLine(const std::filesystem::path& dir, JournalClock::time_point recorded,
+                           const std::string& wholeLine, std::string* error, JournalPosition* position)
+{
+    const std::filesystem::path file = UnitJournalPath(dir, recorded);
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
     if (ec) {
@@ -189,9 +199,7 @@ bool AppendUnitJournal(const std::filesystem::path& dir, const UnitJournalEntry&
         *error = ErrnoText("cannot open", file);
         return false;
     }
-    std::string line = UnitJournalLine(entry);
-    if (!EndsWithLineFeed(fd))
-        line.insert(line.begin(), '\n');
+    const std::string line = EndsWithLineFeed(fd) ? wholeLine : "\n" + wholeLine;
     const ssize_t written = write(fd, line.data(), line.size());
     bool ok = written == static_cast<ssize_t>(line.size());
     if (!ok)
@@ -199,6 +207,11 @@ bool AppendUnitJournal(const std::filesystem::path& dir, const UnitJournalEntry&
     if (ok && fsync(fd) != 0) {
         *error = ErrnoText("cannot sync", file);
         ok = false;
+    }
+    if (ok && position) {
+        // O_APPEND leaves the offset just past what this write appended.
+        position->file = file.filename().string();
+        position->offset = lseek(fd, 0, SEEK_CUR);
     }
     close(fd);
     if (!existed)
@@ -214,6 +227,8 @@ std::optional<UnitJournalEntry> ParseUnitJournalLine(const std::string& line)
     try {
         UnitJournalEntry entry;
         entry.station = value.at(key::kStation).get<std::string>();
+        // Absent from lines written before the journal named the slot.
+        entry.slot = value.value(key::kSlot, 0);
         entry.sn = value.at(key::kSn).get<std::string>();
         entry.mac = value.at(key::kMac).get<std::string>();
         entry.imei = value.at(key::kImei).get<std::string>();
@@ -256,4 +271,38 @@ UnitJournalRead ReadUnitJournal(const std::filesystem::path& file)
             ++read.skippedLines;
     }
     return read;
+}
+
+std::vector<std::filesystem::path> UnitJournalFiles(const std::filesystem::path& dir)
+{
+    std::vector<std::filesystem::path> files;
+    std::error_code ec;
+    for (const auto& item : std::filesystem::directory_iterator(dir / kUnitsFolder, ec)) {
+        if (item.path().extension() == kJournalExtension)
+            files.push_back(item.path());
+    }
+    // Day names (YYYY-MM-DD) sort as the days do.
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+bool ReadUnitJournalFrom(const std::filesystem::path& file, int64_t offset,
+                         const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return false;
+    in.seekg(offset);
+    JournalPosition position {file.filename().string(), offset};
+    std::string line;
+    while (std::getline(in, line)) {
+        if (in.eof())
+            break;  // no line feed yet: not a whole line
+        position.offset += static_cast<int64_t>(line.size()) + 1;
+        if (line.empty())
+            continue;
+        if (auto entry = ParseUnitJournalLine(line))
+            found(std::move(*entry), position);
+    }
+    return true;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <chrono>
+#include <compare>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +27,7 @@ struct JournalItem {
 
 struct UnitJournalEntry {
     std::string station;  // the station's name
+    int slot = 0;         // the station's slot; 0 without slots
     std::string sn;
     std::string mac;
     std::string imei;
@@ -52,12 +55,37 @@ std::string JournalTimeText(JournalClock::time_point t);
 // become U+FFFD, so a garbled device text never loses the record.
 std::string UnitJournalLine(const UnitJournalEntry& entry);
 
+// Where a line of the journal ends: its day's file and the offset just
+// past its line feed. Positions order by file name, then offset.
+struct JournalPosition {
+    std::string file;  // the day's file name, e.g. 2026-12-07.jsonl
+    int64_t offset = 0;
+    auto operator<=>(const JournalPosition&) const = default;
+};
+
 // Appends the entry's line to its day's file under `dir` (folders created as
 // needed) with one write on a descriptor opened for appending, then syncs it
 // to disk. When the file does not end with a line feed (a line torn by an
 // earlier crash) the new line starts on a line of its own. Returns false and
-// sets `error` to a one-line reason when the line could not be written whole.
-bool AppendUnitJournal(const std::filesystem::path& dir, const UnitJournalEntry& entry, std::string* error);
+// sets `error` to a one-line reason when the line could not be written whole;
+// else `position`, when given, is where the line ends.
+bool AppendUnitJournal(const std::filesystem::path& dir, const UnitJournalEntry& entry, std::string* error,
+                       JournalPosition* position = nullptr);
+
+// The same with the entry's line made beforehand (UnitJournalLine): what
+// is left to do is the write and the sync.
+bool AppendUnitJournalLine(const std::filesystem::path& dir, JournalClock::time_point recorded,
+                           const std::string& line, std::string* error, JournalPosition* position = nullptr);
+
+// The journal's day files under `dir`, oldest first.
+std::vector<std::filesystem::path> UnitJournalFiles(const std::filesystem::path& dir);
+
+// Reads whole lines of a journal file from `offset` on and calls `found`
+// with each entry that parses and the position its line ends at. A last line
+// without its line feed (still being written, or torn) is not read. Returns
+// false when the file cannot be opened.
+bool ReadUnitJournalFrom(const std::filesystem::path& file, int64_t offset,
+                         const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found);
 
 struct UnitJournalRead {
     std::vector<UnitJournalEntry> entries;

@@ -13,6 +13,7 @@
 #include "discovery/PortProbe.h"
 #include "records/ImeiLookup.h"
 #include "records/ResultRow.h"
+#include "records/UnitJournal.h"
 #include "station/OneKeyRecord.h"
 #include "station/OperationSpec.h"
 #include "station/StationWindow.h"
@@ -20,6 +21,7 @@
 #include "station/UnitWireTrace.h"
 
 struct UnitJournalEntry;
+struct JournalPosition;
 class MesHandOff;
 class ResultStore;
 
@@ -240,12 +242,27 @@ public:
     // result files; `maintenance` as it was before the store.
     UnitJournalEntry JournalEntry(bool stored, bool maintenance);
     void RecordUnitInJournal(bool stored, bool maintenance);
+    // A stored unit's line, made before its store and written the moment
+    // the store commits; then the unit goes to the MES hand-off.
+    struct CommittedUnit {
+        UnitJournalEntry entry;
+        std::string line;
+        bool journaled = false;
+        JournalPosition position;
+    };
+    CommittedUnit PrepareCommittedUnit(bool maintenance);
+    void JournalCommittedUnit(CommittedUnit& unit);
+    void HandOffCommittedUnit(const CommittedUnit& unit);
     // The MES hand-off ([MES], station/MesHandOffControl.cpp): started with
     // the station, fed each stored unit's journal entry, its waiting count
     // shown as the window's status note.
     void StartMesHandOff();
-    void HandOffToMes(const UnitJournalEntry& entry);
+    // `position`: where the unit's journal line ends; null when the journal
+    // could not be written, and the outbox takes the unit at once instead.
+    void HandOffToMes(const UnitJournalEntry& entry, const JournalPosition* position);
     void ShowMesStatus();
+    // After the store's own boxes: why the hand-off is not working, once a run.
+    void TellMesFailure();
     // TEST FINISH: the unit stored and its values cleared; sets TestFinished.
     int FinishTest();
     // PASS.mdb or FAIL.mdb in the station's folder, by the unit's verdict.
@@ -261,7 +278,9 @@ public:
     // then the row with its time and repair mark inserted and committed. It
     // has ended when this returns; nothing is shown. Engine errors throw
     // StoreError.
-    StoreOutcome StoreUnitRow(const ResultRow& row);
+    // `committed` runs the moment the commit returned, before the store
+    // lets go of the file.
+    StoreOutcome StoreUnitRow(const ResultRow& row, const std::function<void()>& committed = {});
     // The folder of the result and lookup databases.
     std::filesystem::path StationFilesDir() const;
 
@@ -372,4 +391,5 @@ private:
     std::unique_ptr<MesHandOff> mes_;
     std::string mesStartError_;   // why the hand-off could not start
     bool mesFailureShown_ = false;  // one message box per run
+    std::string mesUnqueued_;       // why the latest unit's message was not queued
 };

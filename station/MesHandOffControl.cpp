@@ -1,8 +1,11 @@
 // The MES hand-off as the station drives it: started with the station when
-// the profile has [MES], fed the journal entry of each committed unit, its
-// state shown as the window's status note. The station never waits for the
-// broker: a store only adds the message to the outbox.
+// the profile has [MES], given each committed unit once its journal line is
+// on the disk, its state shown as the window's status note. The station
+// never waits for the broker nor for the outbox: it pushes the unit to the
+// sender's thread and reads its counters.
 #include "station/CRuriZudaDlg.h"
+
+#include <utility>
 
 #include "config/ProfileValues.h"
 #include "config/SlotMap.h"
@@ -14,7 +17,8 @@
 namespace {
 
 constexpr const char* kNotHandedOff = "The unit is stored, but the MES hand-off is not working: ";
-constexpr const char* kStartFailedNote = "MES: off (";
+// Until the sender has read the journal into the outbox.
+constexpr const char* kStartingNote = "MES: starting";
 
 }  // namespace
 
@@ -32,38 +36,55 @@ void CRuriZudaDlg::StartMesHandOff()
     const std::filesystem::path folder = StationFilesDir() / SlotFolder(options_.slot);
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
-    mes_ = MesHandOff::Start(settings, folder, options_.slot, &mesStartError_);
-    if (!mes_)
+    // Settings that cannot be used still queue every unit.
+    mes_ = MesHandOff::Start(settings, folder, StationFilesDir(), options_.slot, &mesStartError_);
+    if (!mesStartError_.empty())
         TraceOut(("ERROR: " + mesStartError_ + "\n").c_str());
     window_.StartTimer(ctl::kMesStatusTimer, ctl::kTimerPeriodMs);
     ShowMesStatus();
 }
 
-void CRuriZudaDlg::HandOffToMes(const UnitJournalEntry& entry)
+void CRuriZudaDlg::HandOffToMes(const UnitJournalEntry& entry, const JournalPosition* position)
 {
-    if (profile.mes.url.empty())
+    if (!mes_)
         return;
-    std::string failure = mesStartError_;
-    if (mes_ && mes_->Publish(entry, &failure).empty()) {
-        // Not queued: this message alone is missing, so it is always shown.
-        TraceOut(("ERROR: " + failure + "\n").c_str());
-        window_.MessageBox(kNotHandedOff + failure, kApplicationName, BoxIcon::Warning);
-        return;
-    }
-    if (mes_)
-        failure = mes_->LastFailure();
-    if (!failure.empty() && !mesFailureShown_) {
-        mesFailureShown_ = true;
-        window_.MessageBox(kNotHandedOff + failure, kApplicationName, BoxIcon::Warning);
+    if (position) {
+        mes_->Publish(entry, *position);
+    } else {
+        // No journal line: the outbox is the unit's only record besides its row.
+        std::string error;
+        if (!mes_->PublishWithoutJournal(entry, &error)) {
+            TraceOut(("ERROR: " + error + "\n").c_str());
+            mesUnqueued_ = error;
+        }
     }
     ShowMesStatus();
 }
 
-void CRuriZudaDlg::ShowMesStatus()
+void CRuriZudaDlg::TellMesFailure()
 {
-    if (!mes_) {
-        window_.SetStatusNote(kStartFailedNote + mesStartError_ + ")");
+    if (!mes_)
+        return;
+    // A unit the outbox did not take is always told: its message alone is missing.
+    if (!mesUnqueued_.empty()) {
+        window_.MessageBox(kNotHandedOff + std::exchange(mesUnqueued_, ""), kApplicationName, BoxIcon::Warning);
         return;
     }
-    window_.SetStatusNote(MesStatusText(mes_->Waiting(), mes_->LastFailure()));
+    const std::string failure = mes_->LastFailure();
+    if (!failure.empty() && !mesFailureShown_) {
+        mesFailureShown_ = true;
+        window_.MessageBox(kNotHandedOff + failure, kApplicationName, BoxIcon::Warning);
+    }
+}
+
+void CRuriZudaDlg::ShowMesStatus()
+{
+    if (!mes_)
+        return;
+    const std::string failure = mes_->LastFailure();
+    if (!mes_->Started() && failure.empty()) {
+        window_.SetStatusNote(kStartingNote);
+        return;
+    }
+    window_.SetStatusNote(MesStatusText(mes_->Waiting(), failure, mes_->DeadLetters()));
 }

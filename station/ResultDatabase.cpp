@@ -78,10 +78,7 @@ std::string CtimeNow()
 
 int CRuriZudaDlg::FinishTest()
 {
-    const bool maintenance = MaintenanceMode == 1;
     const int stored = SaveUnitRecord();
-    if (IsOn(profile.station.useMdb))
-        RecordUnitInJournal(stored == 1, maintenance);
     if (stored) {
         finishedSn_ = SnForWireTrace();
         ClearUnitValues();
@@ -123,34 +120,45 @@ int CRuriZudaDlg::SaveUnitRecord()
     storeRefusal_ = "";
     if (!IsOn(profile.station.useMdb))
         return 0;
+    const bool maintenance = MaintenanceMode == 1;
     if (!CheckComplete()) {
         storeRefusal_ = kIncompleteRefusal;
+        RecordUnitInJournal(false, maintenance);
         return 0;
     }
     // The store's transaction ends (committed or rolled back) before any box
     // is shown: a box waits on the operator, and a transaction left open
     // meanwhile would keep every other station out of the same file or
     // identities for as long.
+    // The journal line is the durable record every hand-off is made from:
+    // made before the store, it is written the moment the row commits, so
+    // nothing (no box, no closing of the file) stands between the two.
+    CommittedUnit committed = PrepareCommittedUnit(maintenance);
     StoreOutcome outcome;
     try {
-        outcome = StoreUnitRow(UnitRow());
+        outcome = StoreUnitRow(UnitRow(), [&] { JournalCommittedUnit(committed); });
     } catch (const StoreError& error) {
         storeRefusal_ = kStoreFailedPrefix + std::string(error.what());
-        window_.MessageBox(storeRefusal_, kApplicationName, BoxIcon::Warning);
-        return 0;
     }
-    if (outcome.duplicate) {
+    if (outcome.duplicate)
         storeRefusal_ = DuplicateMessage(*outcome.duplicate);
+    const bool stored = storeRefusal_.empty();
+    if (stored)
+        HandOffCommittedUnit(committed);
+    else
+        RecordUnitInJournal(false, maintenance);
+    if (!stored) {
         window_.MessageBox(storeRefusal_, kApplicationName, BoxIcon::Warning);
         return 0;
     }
     if (outcome.created)
         window_.MessageBox(kDatabaseCreated, kApplicationName, BoxIcon::Warning);
+    TellMesFailure();
     OnExitMaintenance();
     return 1;
 }
 
-CRuriZudaDlg::StoreOutcome CRuriZudaDlg::StoreUnitRow(const ResultRow& row)
+CRuriZudaDlg::StoreOutcome CRuriZudaDlg::StoreUnitRow(const ResultRow& row, const std::function<void()>& committed)
 {
     const auto store = options_.results->Begin(ResultDbPath());
     StoreOutcome outcome;
@@ -163,5 +171,7 @@ CRuriZudaDlg::StoreOutcome CRuriZudaDlg::StoreUnitRow(const ResultRow& row)
     stored[Column::IsRepair] = MaintenanceMode == 1 ? kRepairMark : "";
     store->Insert(stored);
     outcome.created = store->Commit();
+    if (committed)
+        committed();
     return outcome;
 }

@@ -66,6 +66,7 @@ UnitJournalEntry CRuriZudaDlg::JournalEntry(bool stored, bool maintenance)
     UnitJournalEntry entry;
     // The line-wide name when the line has one, else the machine's.
     entry.station = profile.resultDb.station.empty() ? HostName() : profile.resultDb.station;
+    entry.slot = options_.slot;
     entry.sn = unit.sn;
     entry.mac = unit.mac;
     entry.imei = unit.imei;
@@ -94,12 +95,35 @@ UnitJournalEntry CRuriZudaDlg::JournalEntry(bool stored, bool maintenance)
     return entry;
 }
 
+CRuriZudaDlg::CommittedUnit CRuriZudaDlg::PrepareCommittedUnit(bool maintenance)
+{
+    CommittedUnit unit;
+    unit.entry = JournalEntry(true, maintenance);
+    unit.line = UnitJournalLine(unit.entry);
+    return unit;
+}
+
+void CRuriZudaDlg::JournalCommittedUnit(CommittedUnit& unit)
+{
+    std::string error;
+    unit.journaled = AppendUnitJournalLine(StationFilesDir(), unit.entry.recorded, unit.line, &error, &unit.position);
+    if (!unit.journaled)
+        TraceOut(("ERROR: the unit journal was not written: " + error + "\n").c_str());
+}
+
+void CRuriZudaDlg::HandOffCommittedUnit(const CommittedUnit& unit)
+{
+    HandOffToMes(unit.entry, unit.journaled ? &unit.position : nullptr);
+}
+
 void CRuriZudaDlg::RecordUnitInJournal(bool stored, bool maintenance)
 {
     const UnitJournalEntry entry = JournalEntry(stored, maintenance);
     std::string error;
-    if (!AppendUnitJournal(StationFilesDir(), entry, &error))
+    JournalPosition position;
+    const bool journaled = AppendUnitJournal(StationFilesDir(), entry, &error, &position);
+    if (!journaled)
         TraceOut(("ERROR: the unit journal was not written: " + error + "\n").c_str());
     if (stored)
-        HandOffToMes(entry);
+        HandOffToMes(entry, journaled ? &position : nullptr);
 }

@@ -48,8 +48,8 @@ TEST(MesOutbox, TheListingShowsWhatWaitsOldestFirst)
     UnitJournalEntry unit;
     unit.sn = "RZ26A0145999";
     unit.verdict = "FAIL";
-    const CfxMessage message = UnitsTestedMessage(unit, {"h", 1});
-    outbox.Add(message.uniqueId, message.json);
+    const OutboxMessage message = UnitsTestedOutboxMessage(unit, {"h", 1});
+    outbox.Add(message);
     outbox.Add("u-2", "not a message");
 
     const ProgramRun list = RunProgram({RURIZUDA_MES_PROGRAM, "list"});

@@ -5,6 +5,12 @@
 #include <set>
 #include <thread>
 
+#include <sys/stat.h>
+
+#include <fstream>
+#include <functional>
+
+#include "config/SlotMap.h"
 #include "mes/MesOutbox.h"
 #include "tests/mes/BrokerConsumer.h"
 #include "tests/mes/TestBroker.h"
@@ -14,6 +20,7 @@
 namespace {
 
 using json = nlohmann::json;
+namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 constexpr auto kArrival = 20s;     // a broker just started may take a while
@@ -23,10 +30,12 @@ constexpr const char* kHandle = "Factory.Line1.ST-03";
 
 class MesStation : public StationFixture {
 protected:
-    void StartStation(const std::string& url, const std::string& address, int slot = 0)
+    void StartStation(const std::string& url, const std::string& address, int slot = 0,
+                      const std::string& moreMes = "")
     {
+        station.reset();
         WriteProfile("[Station]\nUSEMDB=YES\n[MES]\nURL=" + url + "\nADDRESS=" + address + "\nHANDLE=" + kHandle +
-                     "\n");
+                     "\n" + moreMes);
         StationOptions options;
         options.fixedPort = kUnitPort;
         options.dataDir = dir.Path();
@@ -117,13 +126,69 @@ TEST_F(MesStation, TwentyStoredUnitsArriveInOrderAsWholeMessages)
     }
     EXPECT_EQ(ids.size(), 20u) << "UniqueIDs are distinct";
     EXPECT_TRUE(AwaitStatus("")) << window.statusNote;
-    EXPECT_EQ(MesOutbox(dir.Path() / kMesOutboxFileName).Count(), 0);
+    // The outbox this slot's station used, read as the listing reads it.
+    EXPECT_EQ(MesOutbox(dir.Path() / SlotFolder(3) / kMesOutboxFileName, OutboxAccess::ReadOnly).Count(), 0);
+}
+
+TEST_F(MesStation, TheUnitsPositionIsItsSlotOrOneWithoutSlots)
+{
+    const std::pair<int, int> cases[] = {{0, 1}, {2, 2}};
+    for (const auto& [slot, position] : cases) {
+        const TestBroker queue;
+        StartStation(url, queue.Address(), slot);
+        StoreUnit("SN-slot" + std::to_string(slot));
+        const auto messages = ReceiveMessages(url, queue.Address(), 1, kArrival);
+        ASSERT_EQ(messages.size(), 1u) << slot;
+        EXPECT_EQ(json::parse(messages[0].body)["MessageBody"]["TestedUnits"][0]["UnitPositionNumber"], position)
+            << slot;
+    }
+}
+
+// Settings that cannot be used still queue every unit; once the profile is
+// fixed and the station started again, all of them arrive.
+TEST_F(MesStation, UnitsStoredWhileTheSettingsAreWrongArriveOnceTheyAreFixed)
+{
+    const fs::path credentials = dir.Path() / "mes-login";
+    std::ofstream(credentials) << "guest:guest\n";
+    chmod(credentials.c_str(), 0644);
+    const fs::path outbox = dir.Path() / kMesOutboxFileName;
+    const struct {
+        const char* name;
+        std::string url;
+        std::string mes;
+        std::function<void()> breakIt;
+        std::function<void()> fixIt;
+    } cases[] = {
+        // First: a new outbox reads the whole journal.
+        {"outbox cannot be opened", url, "", [&] { fs::create_directories(outbox / "in-the-way"); },
+         [&] { fs::remove_all(outbox); }},
+        {"bad scheme", "http://" + url.substr(url.find("://") + 3), "", [] {}, [] {}},
+        {"credentials readable by others", url, "CREDENTIALS=" + credentials.string() + "\n", [] {}, [] {}},
+    };
+    int round = 0;
+    for (const auto& c : cases) {
+        const TestBroker queue;
+        c.breakIt();
+        StartStation(c.url, queue.Address(), 0, c.mes);
+        std::vector<std::string> sns;
+        for (int i = 1; i <= 3; ++i) {
+            sns.push_back("SN-" + std::to_string(round) + "-" + std::to_string(i));
+            StoreUnit(sns.back());
+        }
+        station.reset();
+        c.fixIt();
+        StartStation(url, queue.Address());
+        EXPECT_EQ(Sns(ReceiveMessages(url, queue.Address(), 3, kArrival)), sns) << c.name;
+        ++round;
+    }
 }
 
 TEST_F(MesStation, UnitsStoredWhileTheBrokerIsAwayWaitThenArriveInOrderAfterARestart)
 {
     StartStation(url, broker.Address());
     TestBroker::Pause();
+    // The failure is known before the units come.
+    ASSERT_TRUE(AwaitStatus("MES: 0 waiting (")) << window.statusNote;
     StoreUnits(50);
     EXPECT_EQ(HandOffBoxes(), 1) << "one message about the hand-off, never one per unit";
     EXPECT_EQ(StatusNote().rfind("MES: 50 waiting", 0), 0u) << window.statusNote;

@@ -271,3 +271,49 @@ TEST_F(TestFinish, EachStoreAndEachRefusalLeavesAJournalLine)
 }
 
 }  // namespace
+
+namespace {
+
+// The journal line is on the disk before the operator sees any box of the
+// store: a station that dies while a box is open still has the unit's line.
+TEST_F(TestFinish, TheJournalLineIsWrittenBeforeAnyBoxOfTheStore)
+{
+    std::vector<std::string> seen;
+    window.whileBoxOpen = [&](const FakeWindow::Box& box) {
+        const UnitJournalRead journal = ReadUnitJournal(UnitJournalPath(dir.Path(), JournalClock::now()));
+        seen.push_back(box.text + ": " +
+                       (journal.entries.empty() ? "no line"
+                                                : journal.entries.back().sn + (journal.entries.back().stored
+                                                                                   ? " stored"
+                                                                                   : " refused")));
+    };
+    for (int round = 0; round < 2; ++round) {
+        SetUnit("SN1", "MAC1", "IMEI1", "PCBA1");
+        PressTestFinish();
+    }
+    EXPECT_EQ(seen, (std::vector<std::string> {"Database is created: SN1 stored",
+                                               "Written SN is already in database : SN1 refused"}));
+}
+
+TEST_F(TestFinish, TheJournalLineNamesTheSlot)
+{
+    const std::pair<int, int> cases[] = {{0, 0}, {3, 3}};
+    for (const auto& [slot, written] : cases) {
+        const fs::path slotDir = dir.Path() / ("data-" + std::to_string(slot));
+        fs::create_directories(slotDir);
+        station.reset();
+        WriteProfile("[Station]\nUSEMDB=YES\n");
+        StationOptions options;
+        options.fixedPort = kUnitPort;
+        options.dataDir = slotDir;
+        options.slot = slot;
+        Start(std::move(options));
+        SetUnit("SN1", "MAC1", "IMEI1", "PCBA1");
+        PressTestFinish();
+        const UnitJournalRead journal = ReadUnitJournal(UnitJournalPath(slotDir, JournalClock::now()));
+        ASSERT_EQ(journal.entries.size(), 1u) << slot;
+        EXPECT_EQ(journal.entries[0].slot, written);
+    }
+}
+
+}  // namespace

@@ -1,7 +1,10 @@
 // rurizuda-mes: the MES outbox of a station folder from a shell.
-//   rurizuda-mes list [OUTBOX]   what waits for the broker, oldest first
-//   rurizuda-mes send --url URL --address ADDRESS [--credentials FILE] [--plaintext-password] OUTBOX
-//                                sends what waits and exits once the outbox is empty
+//   rurizuda-mes list [OUTBOX]   what waits for the broker, oldest first, and
+//                                the dead letters; never writes to the outbox
+//   rurizuda-mes send --url URL --address ADDRESS [--credentials FILE] [--plaintext-password]
+//                     [--retry-dead] OUTBOX
+//                                sends what waits and exits once the outbox is
+//                                empty; --retry-dead queues the dead letters again
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -20,7 +23,8 @@ constexpr int kListBatch = 500;
 
 constexpr const char* kUsage =
     "usage: rurizuda-mes list [OUTBOX]\n"
-    "       rurizuda-mes send --url URL --address ADDRESS [--credentials FILE] [--plaintext-password] OUTBOX\n"
+    "       rurizuda-mes send --url URL --address ADDRESS [--credentials FILE] [--plaintext-password]\n"
+    "                         [--retry-dead] OUTBOX\n"
     "OUTBOX defaults to ./mes-outbox.db in list.\n";
 
 int Usage()
@@ -47,7 +51,7 @@ int List(const std::filesystem::path& file)
         std::fprintf(stderr, "rurizuda-mes: no outbox at %s\n", file.c_str());
         return 1;
     }
-    MesOutbox outbox(file);
+    MesOutbox outbox(file, OutboxAccess::ReadOnly);
     std::printf("ID\tQUEUED\tUNIQUEID\tSN\tRESULT\n");
     int64_t count = 0;
     for (int64_t after = 0;;) {
@@ -62,12 +66,26 @@ int List(const std::filesystem::path& file)
         }
     }
     std::printf("%lld waiting\n", static_cast<long long>(count));
+    const auto dead = outbox.DeadLetters();
+    for (const DeadLetter& letter : dead) {
+        std::printf("dead letter\t%s\t%s\t%s\t%s\n", letter.queuedAt.c_str(), letter.uniqueId.c_str(),
+                    letter.name.c_str(), letter.reason.c_str());
+    }
+    std::printf("%zu dead letter%s\n", dead.size(), dead.size() == 1 ? "" : "s");
     return 0;
 }
 
 class PrintFailures : public MesSendObserver {
 public:
+    void Accepted(const std::string&) override { ++sent; }
     void Failed(const std::string& reason) override { std::fprintf(stderr, "rurizuda-mes: %s\n", reason.c_str()); }
+    void Buried(const std::string& uniqueId, const std::string& reason) override
+    {
+        std::fprintf(stderr, "rurizuda-mes: %s is a dead letter: %s\n", uniqueId.c_str(), reason.c_str());
+        ++buried;
+    }
+    int64_t sent = 0;
+    int64_t buried = 0;
 };
 
 int Send(int argc, char** argv)
@@ -75,6 +93,7 @@ int Send(int argc, char** argv)
     MesSettings settings;
     settings.handle = "rurizuda-mes";  // not sent: the messages carry their own
     std::string file;
+    bool retryDead = false;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -86,6 +105,8 @@ int Send(int argc, char** argv)
             settings.credentials = argv[++i];
         else if (arg == "--plaintext-password")
             settings.plaintextPassword = true;
+        else if (arg == "--retry-dead")
+            retryDead = true;
         else if (file.empty() && arg[0] != '-')
             file = arg;
         else
@@ -99,9 +120,16 @@ int Send(int argc, char** argv)
         std::fprintf(stderr, "rurizuda-mes: %s\n", error.c_str());
         return kUsageStatus;
     }
+    if (!std::filesystem::exists(file)) {
+        std::fprintf(stderr, "rurizuda-mes: no outbox at %s\n", file.c_str());
+        return 1;
+    }
     PrintFailures observer;
-    MesSender sender(*endpoint, file, observer);
-    return sender.Drain() ? 0 : 1;
+    MesSender sender(*endpoint, file, observer, {}, {}, retryDead);
+    const bool drained = sender.Drain();
+    std::printf("%lld sent, %lld dead letters\n", static_cast<long long>(observer.sent),
+                static_cast<long long>(observer.buried));
+    return drained ? 0 : 1;
 }
 
 }  // namespace
