@@ -238,23 +238,24 @@ private:
     // station name.
     std::string UnitsSql() const
     {
-        const std::string stations = OfStations("station");
+        const std::string end = bounds_.end;
         return std::string("WITH candidates AS MATERIALIZED (SELECT DISTINCT sn FROM ") + kUnitSummary +
-               " WHERE first_time >= " + bounds_.from + " AND first_time < " + bounds_.end + stations +
-               "), entries AS MATERIALIZED (SELECT u.* FROM " + kUnitSummary +
-               " u JOIN candidates c ON u.sn = c.sn WHERE true" + OfStations("u.station") +
-               "), firsts AS (SELECT DISTINCT ON (sn) sn, station, first_time, first_failed FROM entries"
-               " ORDER BY sn, first_time, first_failed, station"
-               "), lasts AS (SELECT DISTINCT ON (sn) sn, last_time, last_failed FROM entries"
-               " ORDER BY sn, last_time DESC, last_failed DESC, station DESC"
-               "), late AS (SELECT DISTINCT ON (r.sn) r.sn, r.verdict <> 'PASS' AS last_failed FROM sntable r"
-               " JOIN lasts l ON r.sn = l.sn AND l.last_time >= " + bounds_.end +
-               " WHERE rurizuda_store_time(r.dtime) < " + bounds_.end + OfStations("r.station") +
-               " ORDER BY r.sn, rurizuda_store_time(r.dtime) DESC, r.verdict <> 'PASS' DESC, r.station COLLATE \"C\" DESC"
-               ") SELECT f.station, extract(epoch FROM date_trunc('hour', f.first_time))::bigint, f.first_failed,"
-               " coalesce(late.last_failed, l.last_failed), count(*)"
-               " FROM firsts f JOIN lasts l ON f.sn = l.sn LEFT JOIN late ON late.sn = f.sn"
-               " WHERE f.first_time >= " + bounds_.from + " GROUP BY 1, 2, 3, 4";
+               " WHERE first_time >= " + bounds_.from + " AND first_time < " + end + OfStations("station") +
+               "), units AS MATERIALIZED (SELECT sn,"
+               " (array_agg(station ORDER BY first_time, first_failed, station))[1] AS station,"
+               " min(first_time) AS first_time,"
+               " (array_agg(first_failed ORDER BY first_time, first_failed, station))[1] AS first_failed,"
+               " max(last_time) AS last_time,"
+               " (array_agg(last_failed ORDER BY last_time DESC, last_failed DESC, station DESC))[1] AS last_failed"
+               " FROM " + kUnitSummary + " WHERE sn IN (SELECT sn FROM candidates)" + OfStations("station") +
+               " GROUP BY sn)"
+               " SELECT u.station, extract(epoch FROM date_trunc('hour', u.first_time))::bigint, u.first_failed,"
+               " coalesce(late.failed, u.last_failed), count(*) FROM units u"
+               " LEFT JOIN LATERAL (SELECT r.verdict <> 'PASS' AS failed FROM sntable r WHERE u.last_time >= " + end +
+               " AND r.sn = u.sn" + OfStations("r.station") + " AND rurizuda_store_time(r.dtime) < " + end +
+               " ORDER BY rurizuda_store_time(r.dtime) DESC, r.verdict <> 'PASS' DESC, r.station COLLATE \"C\" DESC"
+               " LIMIT 1) late ON true"
+               " WHERE u.first_time >= " + bounds_.from + " GROUP BY 1, 2, 3, 4";
     }
 
     // The latest failed rows within the period, one per unit, newest first.
