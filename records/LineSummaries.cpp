@@ -14,13 +14,17 @@ namespace {
 constexpr const char* kStoreTimeFunctions = R"SQL(
 CREATE OR REPLACE FUNCTION rurizuda_wall_time(y int, mo int, d int, h int, mi int, s int) RETURNS timestamp
 LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$
-  SELECT CASE WHEN y > 0 AND mo BETWEEN 1 AND 12 AND d >= 1 THEN
-    CASE WHEN d <= extract(day FROM make_date(y, mo, 1) + interval '1 month' - interval '1 day') THEN
-      make_timestamp(y, mo, d, h, mi, s) END END
+  SELECT CASE WHEN y > 0 AND mo >= 1 AND d >= 1 AND h <= 23 AND mi <= 59 AND s <= 59
+    AND d <= CASE WHEN mo = 2 THEN CASE WHEN y % 4 = 0 AND (y % 100 <> 0 OR y % 400 = 0) THEN 29 ELSE 28 END
+                  WHEN mo IN (4, 6, 9, 11) THEN 30 ELSE 31 END
+  THEN make_timestamp(y, mo, d, h, mi, s) END
 $f$;
 CREATE OR REPLACE FUNCTION rurizuda_store_time(dtime text) RETURNS timestamp
 LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$
-  SELECT CASE WHEN dtime ~ '^(Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [ 0-3][0-9] ([01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9] [0-9]{4}[ \r\n]*$' THEN
+  SELECT CASE WHEN dtime LIKE '___ ___ __ __:__:__ ____%'
+    AND translate(substr(dtime, 9, 16), '0123456789', '0000000000') IN (' 0 00:00:00 0000', '00 00:00:00 0000')
+    AND strpos('SunMonTueWedThuFriSat', substr(dtime, 1, 3)) % 3 = 1
+    AND rtrim(substr(dtime, 25), E' \r\n') = '' THEN
     rurizuda_wall_time(substr(dtime, 21, 4)::int,
                        (strpos('JanFebMarAprMayJunJulAugSepOctNovDec', substr(dtime, 5, 3)) + 2) / 3,
                        ltrim(substr(dtime, 9, 2))::int, substr(dtime, 12, 2)::int, substr(dtime, 15, 2)::int,
@@ -30,7 +34,8 @@ $f$;
 -- digits within the range of int; NULL otherwise.
 CREATE OR REPLACE FUNCTION rurizuda_signal_value(v text) RETURNS int
 LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$
-  SELECT CASE WHEN v ~ '^-?0*[0-9]{1,10}$' THEN
+  SELECT CASE WHEN translate(v, '0123456789', '') IN ('', '-') AND v NOT IN ('', '-') AND strpos(v, '-') <= 1
+                   AND length(ltrim(ltrim(v, '-'), '0')) <= 18 THEN
     CASE WHEN v::bigint BETWEEN -2147483648 AND 2147483647 THEN v::bigint::int END END
 $f$;
 )SQL";
@@ -164,43 +169,43 @@ CREATE TRIGGER rurizuda_summaries_truncate AFTER TRUNCATE ON sntable
   FOR EACH STATEMENT EXECUTE FUNCTION rurizuda_summaries_clear();
 )SQL";
 
-// The build, one step per summary: each reads SNTable once.
-struct BuildStep {
-    const char* name;
-    const char* sql;
-};
-constexpr BuildStep kBuildSteps[] = {
-    {"units", R"SQL(
-INSERT INTO rurizuda_unit_rows
+// The build: one statement that reads SNTable once, reading each row's
+// store time, failed items and values once, and fills every summary.
+constexpr const char* kBuildSummaries = R"SQL(
+WITH timed AS MATERIALIZED (
+  SELECT sn, station, verdict <> 'PASS' AS failed, rurizuda_store_time(r.dtime) AS stored,
+         CASE WHEN r.verdict <> 'PASS' THEN @ITEMS@ END AS items,
+         rurizuda_signal_value(r.rssi2g) AS rssi2g, rurizuda_signal_value(r.rssi3g) AS rssi3g,
+         rurizuda_signal_value(r.rssi4g) AS rssi4g
+  FROM sntable AS r),
+units AS (
+  INSERT INTO rurizuda_unit_rows
   SELECT sn, station, min(stored), min(code) & 1 = 1, max(stored), max(code) & 1 = 1
-  FROM (SELECT sn, station, stored, extract(epoch FROM stored)::bigint * 2 + (verdict <> 'PASS')::int AS code
-        FROM (SELECT sn, station, verdict, rurizuda_store_time(dtime) AS stored FROM sntable WHERE sn <> '') AS timed
-        WHERE stored IS NOT NULL) AS coded
-  GROUP BY sn, station)SQL"},
-    {"rows per hour", R"SQL(
-INSERT INTO rurizuda_hour_rows
-  SELECT coalesce(date_trunc('hour', rurizuda_store_time(dtime)), '-infinity'), station,
-         count(*) FILTER (WHERE verdict = 'PASS'), count(*) FILTER (WHERE verdict <> 'PASS'),
-         count(*) FILTER (WHERE verdict = 'PASS' AND coalesce(sn, '') = ''),
-         count(*) FILTER (WHERE verdict <> 'PASS' AND coalesce(sn, '') = '')
-  FROM sntable GROUP BY 1, 2)SQL"},
-    {"failed items", R"SQL(
-INSERT INTO rurizuda_hour_items
-  SELECT coalesce(date_trunc('hour', rurizuda_store_time(r.dtime)), '-infinity'), r.station, failed, count(*)
-  FROM sntable AS r, unnest(@ITEMS@) AS failed
-  WHERE r.verdict <> 'PASS' GROUP BY 1, 2, 3)SQL"},
-    {"signal values", R"SQL(
-INSERT INTO rurizuda_day_signals
-  SELECT coalesce(date_trunc('day', rurizuda_store_time(r.dtime)), '-infinity'), r.station, v.technology, v.value,
-         count(*)
-  FROM sntable AS r, LATERAL (VALUES (0::smallint, rurizuda_signal_value(r.rssi2g)),
-                                     (1::smallint, rurizuda_signal_value(r.rssi3g)),
-                                     (2::smallint, rurizuda_signal_value(r.rssi4g))) AS v(technology, value)
-  WHERE v.value IS NOT NULL GROUP BY 1, 2, 3, 4)SQL"},
-    {"indexes", R"SQL(
+  FROM (SELECT sn, station, stored, extract(epoch FROM stored)::bigint * 2 + failed::int AS code FROM timed
+        WHERE sn <> '' AND stored IS NOT NULL) AS coded
+  GROUP BY sn, station),
+hours AS (
+  INSERT INTO rurizuda_hour_rows
+  SELECT coalesce(date_trunc('hour', stored), '-infinity'), station,
+         count(*) FILTER (WHERE NOT failed), count(*) FILTER (WHERE failed),
+         count(*) FILTER (WHERE NOT failed AND coalesce(sn, '') = ''),
+         count(*) FILTER (WHERE failed AND coalesce(sn, '') = '')
+  FROM timed GROUP BY 1, 2),
+items AS (
+  INSERT INTO rurizuda_hour_items
+  SELECT coalesce(date_trunc('hour', stored), '-infinity'), station, item, count(*)
+  FROM timed, unnest(items) AS item WHERE failed GROUP BY 1, 2, 3),
+signals AS (
+  INSERT INTO rurizuda_day_signals
+  SELECT coalesce(date_trunc('day', stored), '-infinity'), station, v.technology, v.value, count(*)
+  FROM timed, LATERAL (VALUES (0::smallint, rssi2g), (1::smallint, rssi3g), (2::smallint, rssi4g))
+                      AS v(technology, value)
+  WHERE v.value IS NOT NULL GROUP BY 1, 2, 3, 4)
+SELECT 1)SQL";
+
+constexpr const char* kSummaryIndexes = R"SQL(
 CREATE INDEX rurizuda_sntable_failed_time ON sntable (rurizuda_store_time(dtime), id) WHERE verdict <> 'PASS';
-CREATE INDEX rurizuda_sntable_unit ON sntable (sn, station))SQL"},
-};
+CREATE INDEX rurizuda_sntable_unit ON sntable (sn, station))SQL";
 
 // The failed items of a row (kSummaryItems' places; kNoItemSummary when a
 // failed row names none), texts compared byte by byte; given the item
@@ -253,14 +258,12 @@ void BuildLineSummaries(pqxx::transaction_base& work, const std::function<void(c
     work.exec(kRowFunctions);
     work.exec(FollowFunction(FailedItemsOf));
     work.exec(kTriggers);
-    for (const auto& [name, sql] : kBuildSteps) {
-        begin(name);
-        std::string statement = sql;
-        const auto items = statement.find("@ITEMS@");
-        if (items != std::string::npos)
-            statement.replace(items, std::strlen("@ITEMS@"), FailedItemsOf("r"));
-        work.exec(statement);
-    }
+    begin("summaries from the stored rows");
+    std::string build = kBuildSummaries;
+    build.replace(build.find("@ITEMS@"), std::strlen("@ITEMS@"), FailedItemsOf("r"));
+    work.exec(build);
+    begin("indexes");
+    work.exec(kSummaryIndexes);
 }
 
 void DropLineSummaries(pqxx::transaction_base& work)
