@@ -47,6 +47,10 @@ CREATE TABLE rurizuda_unit_rows (
   last_time timestamp NOT NULL, last_failed boolean NOT NULL,
   PRIMARY KEY (sn, station));
 CREATE INDEX rurizuda_unit_rows_first ON rurizuda_unit_rows (first_time);
+CREATE TABLE rurizuda_units (
+  sn text PRIMARY KEY, first_time timestamp NOT NULL, first_failed boolean NOT NULL,
+  first_station text COLLATE "C" NOT NULL, last_time timestamp NOT NULL, last_failed boolean NOT NULL);
+CREATE INDEX rurizuda_units_first ON rurizuda_units (first_time);
 CREATE TABLE rurizuda_hour_rows (
   at_hour timestamp NOT NULL, station text COLLATE "C" NOT NULL,
   pass_rows bigint NOT NULL, fail_rows bigint NOT NULL, pass_no_sn bigint NOT NULL, fail_no_sn bigint NOT NULL,
@@ -110,6 +114,30 @@ BEGIN
     last_failed = CASE WHEN (EXCLUDED.last_time, EXCLUDED.last_failed) > (u.last_time, u.last_failed)
                        THEN EXCLUDED.last_failed ELSE u.last_failed END,
     last_time = GREATEST(u.last_time, EXCLUDED.last_time);
+  INSERT INTO rurizuda_units AS u VALUES (row_sn, stored, failed, row_station, stored, failed)
+  ON CONFLICT (sn) DO UPDATE SET
+    first_station = CASE WHEN (EXCLUDED.first_time, EXCLUDED.first_failed, EXCLUDED.first_station)
+                              < (u.first_time, u.first_failed, u.first_station)
+                         THEN EXCLUDED.first_station ELSE u.first_station END,
+    first_failed = CASE WHEN (EXCLUDED.first_time, EXCLUDED.first_failed, EXCLUDED.first_station)
+                             < (u.first_time, u.first_failed, u.first_station)
+                        THEN EXCLUDED.first_failed ELSE u.first_failed END,
+    first_time = LEAST(u.first_time, EXCLUDED.first_time),
+    last_failed = CASE WHEN (EXCLUDED.last_time, EXCLUDED.last_failed) > (u.last_time, u.last_failed)
+                       THEN EXCLUDED.last_failed ELSE u.last_failed END,
+    last_time = GREATEST(u.last_time, EXCLUDED.last_time);
+END $f$;
+
+-- A unit's entry over every station from its entries per station.
+CREATE OR REPLACE FUNCTION rurizuda_recount_unit_overall(the_sn text) RETURNS void LANGUAGE plpgsql AS $f$
+BEGIN
+  DELETE FROM rurizuda_units WHERE sn = the_sn;
+  INSERT INTO rurizuda_units
+    SELECT the_sn, f.first_time, f.first_failed, f.station, l.last_time, l.last_failed
+    FROM (SELECT first_time, first_failed, station FROM rurizuda_unit_rows WHERE sn = the_sn
+          ORDER BY first_time, first_failed, station LIMIT 1) AS f,
+         (SELECT last_time, last_failed FROM rurizuda_unit_rows WHERE sn = the_sn
+          ORDER BY last_time DESC, last_failed DESC LIMIT 1) AS l;
 END $f$;
 
 -- A unit's entry at one station counted again from its rows there (after a
@@ -128,11 +156,12 @@ BEGIN
                 WHERE sn = the_sn AND station = the_station) AS timed
           WHERE stored IS NOT NULL) AS coded
     HAVING count(*) > 0;
+  PERFORM rurizuda_recount_unit_overall(the_sn);
 END $f$;
 
 CREATE OR REPLACE FUNCTION rurizuda_summaries_clear() RETURNS trigger LANGUAGE plpgsql AS $f$
 BEGIN
-  TRUNCATE rurizuda_unit_rows, rurizuda_hour_rows, rurizuda_hour_items, rurizuda_day_signals;
+  TRUNCATE rurizuda_unit_rows, rurizuda_units, rurizuda_hour_rows, rurizuda_hour_items, rurizuda_day_signals;
   RETURN NULL;
 END $f$;
 )SQL";
@@ -203,6 +232,14 @@ signals AS (
   WHERE v.value IS NOT NULL GROUP BY 1, 2, 3, 4)
 SELECT 1)SQL";
 
+// Each unit over every station, from its entries per station.
+constexpr const char* kBuildUnits = R"SQL(
+INSERT INTO rurizuda_units
+  SELECT sn, min(first_time), (array_agg(first_failed ORDER BY first_time, first_failed, station))[1],
+         (array_agg(station ORDER BY first_time, first_failed, station))[1], max(last_time),
+         (array_agg(last_failed ORDER BY last_time DESC, last_failed DESC))[1]
+  FROM rurizuda_unit_rows GROUP BY sn)SQL";
+
 constexpr const char* kSummaryIndexes = R"SQL(
 CREATE INDEX rurizuda_sntable_failed_time ON sntable (rurizuda_store_time(dtime), id) WHERE verdict <> 'PASS';
 CREATE INDEX rurizuda_sntable_unit ON sntable (sn, station))SQL";
@@ -262,6 +299,8 @@ void BuildLineSummaries(pqxx::transaction_base& work, const std::function<void(c
     std::string build = kBuildSummaries;
     build.replace(build.find("@ITEMS@"), std::strlen("@ITEMS@"), FailedItemsOf("r"));
     work.exec(build);
+    begin("units over every station");
+    work.exec(kBuildUnits);
     begin("indexes");
     work.exec(kSummaryIndexes);
 }
@@ -271,7 +310,7 @@ void DropLineSummaries(pqxx::transaction_base& work)
     work.exec("DROP TRIGGER IF EXISTS rurizuda_summaries ON sntable;"
               "DROP TRIGGER IF EXISTS rurizuda_summaries_truncate ON sntable;"
               "DROP INDEX IF EXISTS rurizuda_sntable_failed_time; DROP INDEX IF EXISTS rurizuda_sntable_unit;"
-              "DROP TABLE IF EXISTS rurizuda_unit_rows, rurizuda_hour_rows, rurizuda_hour_items, rurizuda_day_signals");
+              "DROP TABLE IF EXISTS rurizuda_unit_rows, rurizuda_units, rurizuda_hour_rows, rurizuda_hour_items, rurizuda_day_signals");
 }
 
 bool EnsureLineSummaries(pqxx::transaction_base& work)

@@ -13,6 +13,9 @@
 //
 // rurizuda_unit_rows   per unit (SN) and station: the time and verdict of
 //                      its first row and of its last row there
+// rurizuda_units       per unit over every station: the time, verdict and
+//                      station of its first row, the time and verdict of its
+//                      last
 // rurizuda_hour_rows   per hour and station: passed and failed rows, and
 //                      those of them without SN (each a unit of its own)
 // rurizuda_hour_items  per hour, station and item: failed rows
@@ -26,6 +29,7 @@
 
 // The summary tables' names.
 inline constexpr const char* kUnitSummary = "rurizuda_unit_rows";
+inline constexpr const char* kLineUnitSummary = "rurizuda_units";
 inline constexpr const char* kHourSummary = "rurizuda_hour_rows";
 inline constexpr const char* kItemSummary = "rurizuda_hour_items";
 inline constexpr const char* kSignalSummary = "rurizuda_day_signals";
