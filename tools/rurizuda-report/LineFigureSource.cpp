@@ -239,33 +239,38 @@ private:
     std::string UnitsSql() const
     {
         const std::string end = bounds_.end;
-        // The last row before the period's end, from the unit's own rows,
-        // for a unit with rows after it.
-        const std::string late =
-            " LEFT JOIN LATERAL (SELECT r.verdict <> 'PASS' AS failed FROM sntable r WHERE u.last_time >= " + end +
-            " AND r.sn = u.sn" + OfStations("r.station") + " AND rurizuda_store_time(r.dtime) < " + end +
-            " ORDER BY rurizuda_store_time(r.dtime) DESC, r.verdict <> 'PASS' DESC, r.station COLLATE \"C\" DESC"
-            " LIMIT 1) late ON true";
-        const std::string counted = "SELECT u.station, extract(epoch FROM date_trunc('hour', u.first_time))::bigint,"
-                                    " u.first_failed, coalesce(late.failed, u.last_failed), count(*)";
+        // `units`: sn, station, first_time, first_failed, last_time,
+        // last_failed of the units first stored in the period. A unit with
+        // rows after the period's end has its last row before it read from
+        // its own rows.
+        const auto counted = [&](const std::string& units) {
+            return "SELECT station, extract(epoch FROM date_trunc('hour', first_time))::bigint, first_failed, "
+                   "last_failed, count(*) FROM (SELECT station, first_time, first_failed, last_failed FROM " + units +
+                   " u WHERE u.last_time < " + end + " UNION ALL SELECT station, first_time, first_failed, "
+                   "coalesce(late.failed, u.last_failed) FROM " + units + " u LEFT JOIN LATERAL (SELECT r.verdict <> "
+                   "'PASS' AS failed FROM sntable r WHERE r.sn = u.sn" + OfStations("r.station") +
+                   " AND rurizuda_store_time(r.dtime) < " + end +
+                   " ORDER BY rurizuda_store_time(r.dtime) DESC, r.verdict <> 'PASS' DESC, r.station COLLATE \"C\" DESC"
+                   " LIMIT 1) late ON true WHERE u.last_time >= " + end + ") c GROUP BY 1, 2, 3, 4";
+        };
         if (stationList_.empty()) {
             // Every station: the units' entries over the whole line.
-            return counted + " FROM (SELECT sn, first_station AS station, first_time, first_failed, last_time,"
-                             " last_failed FROM " + kLineUnitSummary + " WHERE first_time >= " + bounds_.from +
-                   " AND first_time < " + end + ") u" + late + " GROUP BY 1, 2, 3, 4";
+            return "WITH units AS MATERIALIZED (SELECT sn, first_station AS station, first_time, first_failed, "
+                   "last_time, last_failed FROM " + std::string(kLineUnitSummary) + " WHERE first_time >= " +
+                   bounds_.from + " AND first_time < " + end + ") " + counted("units");
         }
         // Some stations: the units' entries at those stations put together.
         return std::string("WITH candidates AS MATERIALIZED (SELECT DISTINCT sn FROM ") + kUnitSummary +
                " WHERE first_time >= " + bounds_.from + " AND first_time < " + end + OfStations("station") +
-               "), units AS MATERIALIZED (SELECT sn,"
+               "), grouped AS MATERIALIZED (SELECT sn,"
                " (array_agg(station ORDER BY first_time, first_failed, station))[1] AS station,"
                " min(first_time) AS first_time,"
                " (array_agg(first_failed ORDER BY first_time, first_failed, station))[1] AS first_failed,"
                " max(last_time) AS last_time,"
                " (array_agg(last_failed ORDER BY last_time DESC, last_failed DESC, station DESC))[1] AS last_failed"
                " FROM " + kUnitSummary + " WHERE sn IN (SELECT sn FROM candidates)" + OfStations("station") +
-               " GROUP BY sn) " + counted + " FROM units u" + late + " WHERE u.first_time >= " + bounds_.from +
-               " GROUP BY 1, 2, 3, 4";
+               " GROUP BY sn), units AS MATERIALIZED (SELECT * FROM grouped WHERE first_time >= " + bounds_.from +
+               ") " + counted("units");
     }
 
     // The latest failed rows within the period, one per unit, newest first.
