@@ -59,7 +59,7 @@ inline constexpr const char* kSignalColumns[] = {"RSSI2G", "RSSI3G", "RSSI4G"};
 // Tables up to this many rows get their summaries built by a station's
 // store, well within the store's deadline; larger ones by
 // `rurizuda-report rebuild`.
-inline constexpr long kLargestTableBuiltByStore = 100'000;
+inline constexpr long kLargestTableBuiltByStore = 20'000;
 
 // True when the summaries exist on the database `work` runs on.
 bool LineSummariesExist(pqxx::transaction_base& work);

@@ -264,7 +264,8 @@ protected:
         InsertRows(work, std::begin(kRows), std::end(kRows));
         work.exec("INSERT INTO sntable(verdict, station, dtime, sn, rssi2g) SELECT CASE WHEN i % 7 = 0 THEN 'FAIL' "
                   "ELSE 'PASS' END, 'S' || (i % 3 + 1), 'Mon Dec  7 ' || lpad((i % 24)::text, 2, '0') || ':00:00 2026', "
-                  "'N' || (i / 2), (i % 40)::text FROM generate_series(1, 20000) AS i");
+                  "'N' || (i / 2), (i % 40)::text FROM generate_series(1, " +
+                  std::to_string(kLargestTableBuiltByStore * 3 / 4) + ") AS i");
         work.commit();
     }
 };
