@@ -165,7 +165,8 @@ void MeasureLinePage(const std::string& url, long rows, int days)
     ReportOptions options;
     options.signalSettings.thresholds[0] = 30;
     options.dbUrl = url;
-    const WallSeconds last = (kFirstStore + (rows - 1) * kSecondsBetweenRows) / 86400 * 86400;
+    // The last whole day stored.
+    const WallSeconds last = (kFirstStore + (rows - 1) * kSecondsBetweenRows) / 86400 * 86400 - 86400;
     options.toDay = last;
     options.fromDay = last - (days - 1) * 86400;
     options.command = "yield";

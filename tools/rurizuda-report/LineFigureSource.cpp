@@ -243,21 +243,27 @@ private:
         // last_failed of the units first stored in the period. A unit with
         // rows after the period's end has its last row before it read from
         // its own rows.
+        const std::string groups = "station, date_trunc('hour', first_time), first_failed";
         const auto counted = [&](const std::string& units) {
-            return "SELECT station, extract(epoch FROM date_trunc('hour', first_time))::bigint, first_failed, "
-                   "last_failed, count(*) FROM (SELECT station, first_time, first_failed, last_failed FROM " + units +
-                   " u WHERE u.last_time < " + end + " UNION ALL SELECT station, first_time, first_failed, "
-                   "coalesce(late.failed, u.last_failed) FROM " + units + " u LEFT JOIN LATERAL (SELECT r.verdict <> "
-                   "'PASS' AS failed FROM sntable r WHERE r.sn = u.sn" + OfStations("r.station") +
-                   " AND rurizuda_store_time(r.dtime) < " + end +
+            return "SELECT station, extract(epoch FROM hour)::bigint, first_failed, last_failed, sum(n) FROM ("
+                   "SELECT station, date_trunc('hour', first_time) AS hour, first_failed, last_failed, count(*) AS n "
+                   "FROM " + units +
+                   " u WHERE u.last_time < " + end + " GROUP BY " + groups + ", last_failed UNION ALL SELECT " +
+                   groups + ", coalesce(late.failed, u.last_failed), count(*) FROM " + units +
+                   " u LEFT JOIN LATERAL (SELECT r.verdict <> 'PASS' AS failed FROM sntable r WHERE r.sn = u.sn" +
+                   OfStations("r.station") + " AND rurizuda_store_time(r.dtime) < " + end +
                    " ORDER BY rurizuda_store_time(r.dtime) DESC, r.verdict <> 'PASS' DESC, r.station COLLATE \"C\" DESC"
-                   " LIMIT 1) late ON true WHERE u.last_time >= " + end + ") c GROUP BY 1, 2, 3, 4";
+                   " LIMIT 1) late ON true WHERE u.last_time >= " + end + " GROUP BY " + groups +
+                   ", coalesce(late.failed, u.last_failed)) c GROUP BY 1, 2, 3, 4";
         };
         if (stationList_.empty()) {
-            // Every station: the units' entries over the whole line.
-            return "WITH units AS MATERIALIZED (SELECT sn, first_station AS station, first_time, first_failed, "
-                   "last_time, last_failed FROM " + std::string(kLineUnitSummary) + " WHERE first_time >= " +
-                   bounds_.from + " AND first_time < " + end + ") " + counted("units");
+            // Every station: the units' entries over the whole line, counted
+            // straight from the table (whose statistics let the server
+            // count them in a small hash table).
+            const std::string units = "(SELECT sn, first_station AS station, first_time, first_failed, last_time, "
+                                      "last_failed FROM " + std::string(kLineUnitSummary) + " WHERE first_time >= " +
+                                      bounds_.from + " AND first_time < " + end + ")";
+            return counted(units);
         }
         // Some stations: the units' entries at those stations put together.
         return std::string("WITH candidates AS MATERIALIZED (SELECT DISTINCT sn FROM ") + kUnitSummary +
