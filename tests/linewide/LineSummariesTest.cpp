@@ -276,8 +276,7 @@ TEST_F(LineWithoutSummaries, AreBuiltOnFirstUseWhileStationsStoreNoneLostNoneTwi
     const std::pair<const char*, Build> builders[] = {
         {"a station's first store",
          [](const std::string& url) {
-             auto store = MakePgResultStore(url, "S9")->Begin("PASS.mdb");
-             store->Commit();
+             MakePgResultStore(url, "S9")->Begin("PASS.mdb")->Commit();
          }},
         {"rurizuda-report rebuild",
          [](const std::string& url) {
@@ -338,8 +337,7 @@ TEST_F(LineWithoutSummaries, LargeTableIsLeftToTheRebuildAndThePageSaysSo)
                   std::to_string(kLargestTableBuiltByStore) + ") AS i");
         work.commit();
     }
-    auto store = MakePgResultStore(server.Url(), "S9")->Begin("PASS.mdb");
-    store->Commit();
+    MakePgResultStore(server.Url(), "S9")->Begin("PASS.mdb")->Commit();
     EXPECT_EQ(server.Value("SELECT to_regclass('rurizuda_unit_rows') IS NULL"), "t");
     YieldFigures yield;
     std::vector<SignalFigures> signals;
