@@ -2,7 +2,8 @@
 // one local PostgreSQL server (started and stopped by the tests' cluster
 // script, fsync on). Prints stores per second and the 99th-percentile time
 // of one store (duplicate check, insert, commit) as the table grows to the
-// given row count (default 100000).
+// given row count (default 100000), without and with the summary tables,
+// and the summary trigger's server time per stored row.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -11,7 +12,11 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <stdexcept>
+#include <thread>
 #include <vector>
+
+#include <pqxx/pqxx>
 
 #include "records/PgResultStore.h"
 
@@ -66,26 +71,26 @@ double Percentile(std::vector<float> values, double share)
     return values[std::min(values.size() - 1, static_cast<size_t>(share * values.size()))] / 1000.0;
 }
 
-}  // namespace
+// The store times of one run of every station.
+struct StationsRun {
+    std::vector<float> all;
+    std::vector<float> last;  // the last tenth of each station: the table near its full size
+    double seconds = 0;
+    bool failed = false;
+};
 
-int main(int argc, char** argv)
+StationsRun RunStations(const std::string& url, int units)
 {
-    const int rows = argc > 1 ? std::atoi(argv[1]) : 100000;
-    const int units = std::max(1, rows / kStations);
-    const std::string state = "/tmp/rurizuda-linewide-bench-" + std::to_string(getpid()) + ".state";
-    if (Run("PG_CLUSTER_DURABLE=1 " PG_CLUSTER_SCRIPT " start " + state) != 0)
-        return 1;
-    std::string url;
-    std::getline(std::ifstream(state), url);
-    url = url.substr(0, url.rfind('/') + 1) + "postgres";
-
+    StationsRun run;
     std::vector<pid_t> children;
     std::vector<int> reports;
     const auto start = Clock::now();
     for (int station = 0; station < kStations; ++station) {
         int pipeEnds[2];
-        if (pipe(pipeEnds) != 0)
-            return 1;
+        if (pipe(pipeEnds) != 0) {
+            run.failed = true;
+            break;
+        }
         const pid_t child = fork();
         if (child == 0) {
             close(pipeEnds[0]);
@@ -95,10 +100,7 @@ int main(int argc, char** argv)
         children.push_back(child);
         reports.push_back(pipeEnds[0]);
     }
-    std::vector<float> all;
-    std::vector<float> last;  // the last tenth of each station: the table near its full size
-    bool failed = false;
-    for (int station = 0; station < kStations; ++station) {
+    for (size_t station = 0; station < children.size(); ++station) {
         std::vector<float> times(units);
         size_t got = 0;
         const size_t want = times.size() * sizeof(float);
@@ -111,19 +113,69 @@ int main(int argc, char** argv)
         close(reports[station]);
         int status = 0;
         waitpid(children[station], &status, 0);
-        failed = failed || got != want || !WIFEXITED(status) || WEXITSTATUS(status) != 0;
-        all.insert(all.end(), times.begin(), times.end());
-        last.insert(last.end(), times.end() - units / 10, times.end());
+        run.failed = run.failed || got != want || !WIFEXITED(status) || WEXITSTATUS(status) != 0;
+        run.all.insert(run.all.end(), times.begin(), times.end());
+        run.last.insert(run.last.end(), times.end() - units / 10, times.end());
     }
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    Run(PG_CLUSTER_SCRIPT " stop " + state);
-    if (failed) {
-        std::fprintf(stderr, "a station failed\n");
+    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    return run;
+}
+
+// The statistics of sessions that ended reach the server's views within
+// about a second.
+constexpr auto kStatisticsDelay = std::chrono::milliseconds(1500);
+
+}  // namespace
+
+// Two runs in one: stores into a line database whose summary trigger is
+// switched off, then into one that keeps its summaries, each in a database
+// of its own on the same server.
+int main(int argc, char** argv)
+{
+    const int rows = argc > 1 ? std::atoi(argv[1]) : 100000;
+    const int units = std::max(1, rows / kStations);
+    const std::string state = "/tmp/rurizuda-linewide-bench-" + std::to_string(getpid()) + ".state";
+    if (Run("PG_CLUSTER_DURABLE=1 " PG_CLUSTER_SCRIPT " start " + state) != 0)
         return 1;
+    std::string admin;
+    std::getline(std::ifstream(state), admin);
+    int status = 0;
+    try {
+        for (const bool summaries : {false, true}) {
+            const std::string name = summaries ? "line_summaries" : "line_plain";
+            const std::string url = admin.substr(0, admin.rfind('/') + 1) + name;
+            {
+                pqxx::connection connection(admin);
+                pqxx::nontransaction(connection).exec("CREATE DATABASE " + name);
+                pqxx::nontransaction(connection).exec("ALTER DATABASE " + name + " SET track_functions = 'pl'");
+            }
+            MakePgResultStore(url, "ST-setup")->Begin(kPass)->Commit();  // the table and its summaries
+            if (!summaries) {
+                pqxx::connection connection(url);
+                pqxx::nontransaction(connection).exec("ALTER TABLE sntable DISABLE TRIGGER rurizuda_summaries");
+            }
+            const StationsRun run = RunStations(url, units);
+            if (run.failed)
+                throw std::runtime_error("a station failed");
+            std::printf("%s: %d stations, %d rows stored in %.1f s: %.0f stores/s\n",
+                        summaries ? "with summaries   " : "without summaries", kStations, units * kStations,
+                        run.seconds, units * kStations / run.seconds);
+            std::printf("  TEST FINISH store time: median %.2f ms, p99 %.2f ms; last tenth (table near full): p99 %.2f ms\n",
+                        Percentile(run.all, 0.5), Percentile(run.all, 0.99), Percentile(run.last, 0.99));
+            if (summaries) {
+                std::this_thread::sleep_for(kStatisticsDelay);
+                pqxx::connection connection(url);
+                const pqxx::row trigger = pqxx::nontransaction(connection).exec1(
+                    "SELECT calls, total_time FROM pg_stat_user_functions WHERE funcname = 'rurizuda_summaries_follow'");
+                std::printf("  summary trigger: %.3f ms of server time per stored row (%lld rows)\n",
+                            trigger[1].as<double>() / std::max(1LL, trigger[0].as<long long>()),
+                            trigger[0].as<long long>());
+            }
+        }
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "bench/linewide: %s\n", error.what());
+        status = 1;
     }
-    std::printf("%d stations, %d rows stored in %.1f s: %.0f stores/s\n", kStations, units * kStations, seconds,
-                units * kStations / seconds);
-    std::printf("TEST FINISH store time: median %.2f ms, p99 %.2f ms; last tenth (table near full): p99 %.2f ms\n",
-                Percentile(all, 0.5), Percentile(all, 0.99), Percentile(last, 0.99));
-    return 0;
+    Run(PG_CLUSTER_SCRIPT " stop " + state);
+    return status;
 }

@@ -1,6 +1,9 @@
-// The yield page over 10^6 stored rows (or the count given), from the SQLite
-// file pair and from the line-wide PostgreSQL database: the time to compute
-// and draw it, the rows per second and the largest resident size.
+// The yield page over 10^6 stored rows (or the count given) from the SQLite
+// file pair: the time to compute and draw it, the rows per second and the
+// largest resident size. Then the line-wide PostgreSQL database at 10^6 and
+// 10^7 rows: the one-time build of its summaries, and the supervisor's page
+// (a day, a week) from them, first and as a watch period, with the server's
+// temporary files.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -10,10 +13,15 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <sstream>
+#include <thread>
 
 #include "bench/BenchSupport.h"
+#include "records/LineSummaries.h"
 #include "records/PgResultStore.h"
 #include "records/ResultRow.h"
+#include "tools/rurizuda-report/LineFigureSource.h"
+#include "tools/rurizuda-report/LineRebuild.h"
 #include "tools/rurizuda-report/PageBuilder.h"
 
 namespace {
@@ -94,13 +102,32 @@ void FillFiles(const std::filesystem::path& dir, long rows)
     FillTable(dir / "FAIL.mdb", kCreateResultTable, insert, failed, [&](long k) { return values(k * kRetestEvery); });
 }
 
+// ---- PostgreSQL: the line database at factory scale ----
+
+// The line databases measured unless named on the command line.
+constexpr long kDefaultLineRows[] = {1'000'000, 10'000'000};
+
+// SNTable as a station of the previous version made it (no summaries), filled
+// by the server itself (one INSERT ... SELECT, the identity indexes built
+// after it), with the same rows as FillFiles.
 void FillLine(const std::string& url, long rows)
 {
     {
         auto store = MakePgResultStore(url, "ST-0");
         store->Begin("PASS.mdb")->Commit();  // creates SNTable as a station does
     }
-    // The same rows as FillFiles, made by the server.
+    pqxx::connection connection(url);
+    std::vector<std::string> indexes;
+    {
+        pqxx::work work(connection);
+        DropLineSummaries(work);
+        for (const auto& row : work.exec("SELECT indexname, indexdef FROM pg_indexes WHERE tablename = 'sntable' "
+                                         "AND indexname NOT LIKE '%pkey'")) {
+            indexes.push_back(row[1].c_str());
+            work.exec(std::string("DROP INDEX ") + row[0].c_str());
+        }
+        work.commit();
+    }
     const std::string n = std::to_string(kRetestEvery);
     const std::string sql =
         "INSERT INTO sntable(verdict, station, dtime, sn, kavokey, rssi2g) SELECT"
@@ -111,39 +138,128 @@ void FillLine(const std::string& url, long rows)
         " FROM generate_series(0, " + std::to_string(rows - 1) + ") AS i,"
         " LATERAL (SELECT to_timestamp(" + std::to_string(kFirstStore) + " + i * " +
         std::to_string(kSecondsBetweenRows) + ") AT TIME ZONE 'UTC' AS t) AS stamp";
-    pqxx::connection connection(url);
     pqxx::nontransaction work(connection);
     work.exec(sql);
+    for (const auto& index : indexes)
+        work.exec(index);
     work.exec("ANALYZE sntable");
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// The server's temporary files so far (count, bytes) in the database `url` names.
+std::pair<long long, long long> TempFiles(const std::string& url)
 {
-    const long rows = argc > 1 ? std::atol(argv[1]) : kDefaultRows;
-    BenchFolder folder;
-    std::printf("filling %ld rows ...\n", rows);
-    FillFiles(folder.Path(), rows);
+    pqxx::connection connection(url);
+    pqxx::nontransaction work(connection);
+    const auto row = work.exec1("SELECT temp_files, temp_bytes FROM pg_stat_database WHERE datname = current_database()");
+    return {row[0].as<long long>(), row[1].as<long long>()};
+}
+
+// The statistics of sessions that ended reach pg_stat_database within
+// about a second.
+constexpr auto kStatisticsDelay = std::chrono::milliseconds(1500);
+
+// The supervisor's page over `days` days ending with the last stored day,
+// computed twice on one source: the first page and a watch period after it.
+void MeasureLinePage(const std::string& url, long rows, int days)
+{
     ReportOptions options;
     options.signalSettings.thresholds[0] = 30;
-    options.passFile = (folder.Path() / "PASS.mdb").string();
-    options.failFile = (folder.Path() / "FAIL.mdb").string();
-    Measure("SQLite", rows, options);
-    const std::string state = (folder.Path() / "pg.state").string();
+    options.dbUrl = url;
+    // The last whole day stored.
+    const WallSeconds last = (kFirstStore + (rows - 1) * kSecondsBetweenRows) / 86400 * 86400 - 86400;
+    options.toDay = last;
+    options.fromDay = last - (days - 1) * 86400;
+    options.command = "yield";
+    const auto before = TempFiles(url);
+    const auto source = OpenLineFigures(options);
+    YieldFigures yield;
+    std::vector<SignalFigures> measured;
+    std::size_t pageBytes = 0;
+    const double first = TimeMs([&] {
+        source->Compute(options.signalSettings, &yield, &measured);
+        ReportPage page;
+        page.yield = yield;
+        page.measured = measured;
+        pageBytes = YieldHtml(page, "now").size();
+    });
+    const double again = TimeMs([&] { source->Compute(options.signalSettings, &yield, &measured); });
+    std::this_thread::sleep_for(kStatisticsDelay);
+    const auto after = TempFiles(url);
+    std::printf("PostgreSQL %8ld rows  page of %d day(s) (%d rows, %d units): first %7.0f ms, watch period %7.0f ms, "
+                "page %zu bytes; server temporary files %lld (%lld bytes)\n",
+                rows, days, yield.rows, yield.units, first, again, pageBytes, after.first - before.first,
+                after.second - before.second);
+}
+
+void MeasureLine(const std::string& url, long rows)
+{
+    double fill = TimeMs([&] { FillLine(url, rows); });
+    std::printf("PostgreSQL %8ld rows  loaded in %.1f s (previous version: no summaries)\n", rows, fill / 1000);
+    const auto before = TempFiles(url);
+    const double build = TimeMs([&] { RebuildLineSummaries(url, [](const std::string&) {}); });
+    {
+        pqxx::connection connection(url);
+        pqxx::nontransaction(connection).exec("ANALYZE");
+    }
+    std::this_thread::sleep_for(kStatisticsDelay);
+    const auto after = TempFiles(url);
+    std::printf("PostgreSQL %8ld rows  summaries built once in %.1f s (server temporary files %lld MB)\n", rows,
+                build / 1000, (after.second - before.second) >> 20);
+    for (int days : {1, 7})
+        MeasureLinePage(url, rows, days);
+}
+
+// Each size in a database of its own on one throwaway server.
+int MeasureLineSizes(const std::filesystem::path& folder, const std::vector<long>& sizes)
+{
+    const std::string state = (folder / "pg.state").string();
     if (std::system(("cd / && " PG_CLUSTER_SCRIPT " start " + state).c_str()) != 0)
         return 1;
-    std::string url;
-    std::getline(std::ifstream(state), url);
+    std::string admin;
+    std::getline(std::ifstream(state), admin);
     int status = 0;
     try {
-        FillLine(url, rows);
-        options.dbUrl = url;
-        Measure("PostgreSQL", rows, options);
+        for (long rows : sizes) {
+            const std::string name = "line_" + std::to_string(rows);
+            {
+                pqxx::connection connection(admin);
+                pqxx::nontransaction(connection).exec("CREATE DATABASE " + name);
+            }
+            MeasureLine(admin.substr(0, admin.rfind('/') + 1) + name, rows);
+            pqxx::connection connection(admin);
+            pqxx::nontransaction(connection).exec("DROP DATABASE " + name);
+        }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "bench/report: %s\n", error.what());
         status = 1;
     }
     std::system(("cd / && " PG_CLUSTER_SCRIPT " stop " + state).c_str());
     return status;
+}
+
+}  // namespace
+
+// report [ROWS [LINE_ROWS,...]]: the file pair at ROWS rows (default 10^6),
+// the line database at each LINE_ROWS (default 10^6 and 10^7).
+int main(int argc, char** argv)
+{
+    const long rows = argc > 1 ? std::atol(argv[1]) : kDefaultRows;
+    std::vector<long> lineSizes(std::begin(kDefaultLineRows), std::end(kDefaultLineRows));
+    if (argc > 2) {
+        lineSizes.clear();
+        std::stringstream list(argv[2]);
+        for (std::string size; std::getline(list, size, ',');)
+            lineSizes.push_back(std::atol(size.c_str()));
+    }
+    BenchFolder folder;
+    if (rows > 0) {
+        std::printf("filling %ld rows ...\n", rows);
+        FillFiles(folder.Path(), rows);
+        ReportOptions options;
+        options.signalSettings.thresholds[0] = 30;
+        options.passFile = (folder.Path() / "PASS.mdb").string();
+        options.failFile = (folder.Path() / "FAIL.mdb").string();
+        Measure("SQLite", rows, options);
+    }
+    return MeasureLineSizes(folder.Path(), lineSizes);
 }

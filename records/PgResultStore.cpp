@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "records/LineConnection.h"
+#include "records/LineSummaries.h"
 #include "records/LineText.h"
 #include "records/SocketDeadline.h"
 
@@ -31,8 +32,8 @@ using std::chrono::steady_clock;
 // Server errors a bounded wait ends with.
 constexpr std::string_view kLockNotAvailable = "55P03";
 constexpr std::string_view kQueryCanceled = "57014";
-// The lock that lets only one station create the table.
-constexpr long long kSchemaLockKey = 0x52555249'5A554441LL;
+// The lock that lets only one station create the table and its summaries.
+constexpr long long kSchemaLockKey = kLineSchemaLockKey;
 
 // The column definitions of the local SNTable, as the files declare them.
 std::string ResultColumnDefinitions()
@@ -220,7 +221,8 @@ private:
         return std::make_shared<SocketDeadline>(session.sock(), std::max(left, milliseconds(0)));
     }
 
-    // Creates the table unless another station has. The check runs in a
+    // Creates the table unless another station has, and its summaries on a
+    // table made without them while it is small enough. The check runs in a
     // transaction begun after the lock was granted, so that it sees the
     // table a station that held the lock before has committed.
     static bool CreateTableIfMissing(pqxx::connection& session)
@@ -235,6 +237,7 @@ private:
                 work.exec(CreateTableStatement());
                 created = true;
             }
+            EnsureLineSummaries(work);
             work.commit();
         } catch (const pqxx::broken_connection&) {
             throw;  // the server has let go of the lock with the session

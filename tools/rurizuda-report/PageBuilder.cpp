@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "config/StationProfile.h"
+#include "tools/rurizuda-report/LineFigureSource.h"
 #include "tools/rurizuda-report/PgReportDatabase.h"
 #include "tools/rurizuda-report/SqliteReportDatabase.h"
 
@@ -41,13 +42,17 @@ SignalSettings SignalSettingsOf(const ReportOptions& options)
 ReportPage BuildReportPage(const ReportOptions& options, const SignalSettings& settings,
                            std::vector<std::string>* notes)
 {
-    const auto db = OpenReportSource(options, notes);
-    std::vector<std::string> again;  // the same notes a second time
-    const auto unitsDb = OpenReportSource(options, &again);
     ReportPage page;
-    page.yield = ComputeYield(*db, *unitsDb, options.fromDay, options.toDay, [&] {
-        page.measured = ComputeSignals(*db, options.fromDay, options.toDay, settings);
-    });
+    if (!options.dbUrl.empty()) {
+        OpenLineFigures(options)->Compute(settings, &page.yield, &page.measured);
+    } else {
+        const auto db = OpenReportSource(options, notes);
+        std::vector<std::string> again;  // the same notes a second time
+        const auto unitsDb = OpenReportSource(options, &again);
+        page.yield = ComputeYield(*db, *unitsDb, options.fromDay, options.toDay, [&] {
+            page.measured = ComputeSignals(*db, options.fromDay, options.toDay, settings);
+        });
+    }
     page.refreshSeconds = options.everySeconds;
     if (options.journalFolders.empty())
         return page;

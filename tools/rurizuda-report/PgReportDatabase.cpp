@@ -2,9 +2,8 @@
 
 #include <pqxx/pqxx>
 
-#include "records/LineConnection.h"
-#include "records/PgResultStore.h"
 #include "records/ResultRow.h"
+#include "tools/rurizuda-report/LineReportSession.h"
 #include "tools/rurizuda-report/ResultRows.h"
 
 namespace {
@@ -12,21 +11,6 @@ namespace {
 // Rows fetched from the server per round trip, so that a long export never
 // holds the whole result.
 constexpr int kFetchRows = 10000;
-// Server memory for one grouping, so that the per-unit grouping of a large
-// line is hashed in memory rather than sorted on disk.
-constexpr const char* kWorkMem = "256MB";
-
-std::string OneLine(std::string text)
-{
-    for (char& c : text) {
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    }
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    return text;
-}
-
 // Hands the rows over until the handler stops; false when it stopped.
 bool HandOver(const pqxx::result& result, const SqlRowHandler& handler)
 {
@@ -43,34 +27,27 @@ bool HandOver(const pqxx::result& result, const SqlRowHandler& handler)
     return true;
 }
 
-ReportError ReadError(const pqxx::failure& error)
-{
-    return ReportError("the line database cannot be read: " + OneLine(error.what()));
-}
-
 template <class Work>
 void Guarded(Work work)
 {
     try {
         work();
     } catch (const pqxx::failure& error) {
-        throw ReadError(error);
+        throw LineReadError(error);
     }
 }
 
 class PgReportDatabase final : public ReportDatabase {
 public:
     PgReportDatabase(const std::string& url, const std::vector<std::string>& stations)
-    try : connection_(WithLineDefaults(url)) {
+    try : session_(OpenReportSession(url, SessionUse::Read)), connection_(*session_) {
         pqxx::nontransaction session(connection_);
-        session.exec("SET standard_conforming_strings = on; SET default_transaction_read_only = on; SET work_mem = '" +
-                     std::string(kWorkMem) + "'");
-        if (session.exec1(std::string("SELECT to_regclass('") + kResultTable + "') IS NULL")[0].as<bool>())
+        if (!HasResultTable(session))
             throw ReportError("the line database holds no result table " + std::string(kResultTable));
         for (const auto& station : stations)
             stationList_ += (stationList_.empty() ? "" : ",") + SqlText(station);
     } catch (const pqxx::failure& error) {
-        throw ReadError(error);
+        throw LineReadError(error);
     }
 
     void Query(const std::string& sql, const SqlRowHandler& handler) override
@@ -118,7 +95,8 @@ public:
     bool LineWide() const override { return true; }
 
 private:
-    pqxx::connection connection_;
+    std::unique_ptr<pqxx::connection> session_;
+    pqxx::connection& connection_;
     std::string stationList_;
 };
 
@@ -126,8 +104,5 @@ private:
 
 std::unique_ptr<ReportDatabase> OpenLineDatabase(const std::string& url, const std::vector<std::string>& stations)
 {
-    const std::string refusal = ConnectionRefusal(url);
-    if (!refusal.empty())
-        throw ReportError("--db: " + refusal);
     return std::make_unique<PgReportDatabase>(url, stations);
 }

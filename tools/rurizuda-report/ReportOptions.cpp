@@ -8,6 +8,7 @@ const char* const kReportUsage =
     "  rurizuda-report yield [--from DATE] [--to DATE] [--html report.html] [PAGE] [SOURCE]\n"
     "  rurizuda-report watch --every SECONDS --html report.html [--from DATE] [--to DATE] [PAGE] [SOURCE]\n"
     "  rurizuda-report journal units/YYYY-MM-DD.jsonl...\n"
+    "  rurizuda-report rebuild --db URL\n"
     "\n"
     "SOURCE is PASS.mdb FAIL.mdb (SQLite files; the ones in the current directory\n"
     "unless named; a missing file counts as no rows), or --db URL: SNTable of the\n"
@@ -32,6 +33,8 @@ const char* const kReportUsage =
     "        A unit (by SN) counts in the period when its first stored row lies in\n"
     "        it, at the station of that row; it passed first time when that row is a\n"
     "        pass, and finally when its last row up to the period's end is a pass.\n"
+    "rebuild builds the line database's summary tables again from every stored\n"
+    "        row, in one transaction (stations wait for it while it runs).\n"
     "watch   rewrites the page every SECONDS (to a temporary file renamed over it)\n"
     "        and the page reloads itself as often; Ctrl-C ends it.\n"
     "\n"
@@ -156,6 +159,13 @@ ReportOptions ParseReportOptions(const std::vector<std::string>& args)
             options.error = "journal needs at least one .jsonl file";
         else if (pageOptions || options.fromDay || options.toDay || !options.dbUrl.empty() || !options.stations.empty())
             options.error = "journal takes only files";
+        return options;
+    }
+    if (options.command == "rebuild") {
+        if (options.dbUrl.empty())
+            options.error = "rebuild needs --db URL";
+        else if (pageOptions || !files.empty() || options.fromDay || options.toDay || !options.stations.empty())
+            options.error = "rebuild takes only --db URL";
         return options;
     }
     options.error = Refusal(options, files.size());

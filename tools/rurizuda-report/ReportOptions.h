@@ -9,7 +9,7 @@
 
 // The command line of rurizuda-report.
 struct ReportOptions {
-    std::string command;  // "export", "yield", "watch" or "journal"
+    std::string command;  // "export", "yield", "watch", "journal" or "rebuild"
     std::optional<WallSeconds> fromDay;
     std::optional<WallSeconds> toDay;
     std::string html;  // yield, watch: the page to write; "" none

@@ -59,16 +59,18 @@ std::string TimedRowsSql(const ReportDatabase& db, const std::string& only, cons
 
 std::string StoreKeySql(const ReportDatabase& db)
 {
+    // The day with a zero for its padding blank, so that "Dec  7" and
+    // "Dec 07" are one day and sort before "Dec 10".
     return "CASE WHEN " + CtimeShapeSql(db) + " THEN " + Part(21, 4) + " || (100 + " +
-           db.PositionSql(SqlText(kMonthNames), Part(5, 3)) + ") || " + Part(9, 11) + " END";
+           db.PositionSql(SqlText(kMonthNames), Part(5, 3)) + ") || replace(" + Part(9, 2) + ", ' ', '0') || " +
+           Part(11, 9) + " END";
 }
 
 std::string StoreKeyOf(WallSeconds t)
 {
     const std::string wall = WallTimeText(t);  // YYYY-MM-DD HH:MM:SS
     const int month = std::stoi(wall.substr(5, 2));
-    const std::string day = wall[8] == '0' ? " " + wall.substr(9, 1) : wall.substr(8, 2);
-    return wall.substr(0, 4) + std::to_string(100 + 3 * (month - 1) + 1) + day + wall.substr(10);
+    return wall.substr(0, 4) + std::to_string(100 + 3 * (month - 1) + 1) + wall.substr(8);
 }
 
 std::optional<WallSeconds> ParseStoreKey(const std::string& key)

@@ -18,7 +18,8 @@ std::string TimedRowsSql(const ReportDatabase& db, const std::string& only = "",
                          const std::vector<std::string>& columns = {});
 
 // The store time as a key that sorts like the time, cheaper to build than T:
-// "YYYY" + the month's place in a list of names + "dd hh:mm:ss" as stored;
+// "YYYY" + the month's place in a list of names + "dd hh:mm:ss" as stored,
+// the day's padding blank read as a zero;
 // NULL when DTIME is not a ctime text. StoreKeySql(...) >= StoreKeyOf(t)
 // holds for the times from t on.
 std::string StoreKeySql(const ReportDatabase& db);

@@ -44,19 +44,44 @@ void FindMedian(SignalHistogram* histogram)
 
 }  // namespace
 
-std::vector<SignalFigures> ComputeSignals(ReportDatabase& db, std::optional<WallSeconds> fromDay,
-                                          std::optional<WallSeconds> toDay, const SignalSettings& settings)
+std::vector<SignalFigures> SignalsOf(const SignalCounts& counts, const SignalSettings& settings)
 {
     std::vector<SignalFigures> measured(std::size(kTechnologies));
-    std::vector<std::map<std::string, SignalHistogram>> stations(std::size(kTechnologies));
-    std::string columns;
-    std::vector<std::string> read;
     for (size_t t = 0; t < std::size(kTechnologies); ++t) {
-        read.emplace_back(kTechnologies[t].column);
         measured[t].column = kTechnologies[t].column;
         measured[t].name = kTechnologies[t].name;
         measured[t].threshold = settings.thresholds[t];
-        columns += ", " + measured[t].column;
+        std::vector<SignalHistogram> stations;
+        for (const auto& [name, values] : counts.stations[t]) {
+            SignalHistogram station;
+            station.station = name;
+            for (const auto& [value, rows] : values) {
+                Add(&station, value, rows, measured[t].threshold);
+                Add(&measured[t].line, value, rows, measured[t].threshold);
+            }
+            if (station.rows)
+                stations.push_back(std::move(station));
+        }
+        FindMedian(&measured[t].line);
+        for (auto& station : stations) {
+            FindMedian(&station);
+            if (station.median && measured[t].line.median &&
+                std::abs(*station.median - *measured[t].line.median) > settings.driftLimit)
+                measured[t].drifting.push_back(station.station);
+            measured[t].stations.push_back(std::move(station));
+        }
+    }
+    return measured;
+}
+
+std::vector<SignalFigures> ComputeSignals(ReportDatabase& db, std::optional<WallSeconds> fromDay,
+                                          std::optional<WallSeconds> toDay, const SignalSettings& settings)
+{
+    std::string columns;
+    std::vector<std::string> read;
+    for (const auto& technology : kTechnologies) {
+        read.emplace_back(technology.column);
+        columns += ", " + std::string(technology.column);
     }
     // One scan for the three values; the store time is read only when a
     // period asks for it.
@@ -65,30 +90,16 @@ std::vector<SignalFigures> ComputeSignals(ReportDatabase& db, std::optional<Wall
                             (period ? TimedRowsSql(db, "", read) + " WHERE " + InPeriodSql(fromDay, toDay)
                                     : "(" + db.RowsSelect(read) + ") s") +
                             " GROUP BY STATION" + columns;
+    SignalCounts counts;
     db.Query(sql, [&](const SqlRow& row) {
         const int rows = static_cast<int>(CountOf(row[1 + std::size(kTechnologies)]));
         for (size_t t = 0; t < std::size(kTechnologies); ++t) {
-            const auto value = Integer(TextOf(row[1 + t]));
-            if (!value)
-                continue;
-            SignalHistogram& station = stations[t][TextOf(row[0])];
-            station.station = TextOf(row[0]);
-            Add(&station, *value, rows, measured[t].threshold);
-            Add(&measured[t].line, *value, rows, measured[t].threshold);
+            if (const auto value = Integer(TextOf(row[1 + t])))
+                counts.stations[t][TextOf(row[0])][*value] += rows;
         }
         return true;
     });
-    for (size_t t = 0; t < std::size(kTechnologies); ++t) {
-        FindMedian(&measured[t].line);
-        for (auto& [name, station] : stations[t]) {
-            FindMedian(&station);
-            if (station.median && measured[t].line.median &&
-                std::abs(*station.median - *measured[t].line.median) > settings.driftLimit)
-                measured[t].drifting.push_back(name);
-            measured[t].stations.push_back(std::move(station));
-        }
-    }
-    return measured;
+    return SignalsOf(counts, settings);
 }
 
 std::vector<std::string> DriftNotes(const std::vector<SignalFigures>& measured)

@@ -44,5 +44,14 @@ struct SignalSettings {
 std::vector<SignalFigures> ComputeSignals(ReportDatabase& db, std::optional<WallSeconds> fromDay,
                                           std::optional<WallSeconds> toDay, const SignalSettings& settings);
 
+// Rows per station and value of each technology (2G, 3G, 4G), as a source
+// counted them.
+struct SignalCounts {
+    std::map<std::string, std::map<int, int>> stations[3];
+};
+
+// The figures of those counts against the settings' thresholds.
+std::vector<SignalFigures> SignalsOf(const SignalCounts& counts, const SignalSettings& settings);
+
 // One line per drifting station: "station S: 2G RSSI median 22, line 31".
 std::vector<std::string> DriftNotes(const std::vector<SignalFigures>& measured);

@@ -201,6 +201,16 @@ std::vector<ItemFailures> Pareto(const std::vector<StationFigures>& stations)
 
 }  // namespace
 
+std::vector<TimeBucket> UnitBuckets(const std::map<WallSeconds, TimeBucket>& hours, bool perDay)
+{
+    return Buckets(hours, perDay);
+}
+
+std::vector<ItemFailures> ItemPareto(const std::vector<StationFigures>& stations)
+{
+    return Pareto(stations);
+}
+
 YieldFigures ComputeYield(ReportDatabase& db, ReportDatabase& unitsDb, std::optional<WallSeconds> fromDay,
                           std::optional<WallSeconds> toDay, const std::function<void()>& alongside)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -78,6 +79,14 @@ YieldFigures ComputeYield(ReportDatabase& db, std::optional<WallSeconds> fromDay
 // other queries run on `db`, and `alongside` after them on this thread.
 YieldFigures ComputeYield(ReportDatabase& db, ReportDatabase& unitsDb, std::optional<WallSeconds> fromDay,
                           std::optional<WallSeconds> toDay, const std::function<void()>& alongside);
+
+// Every hour (day) from the first of `hours` to the last, with the units
+// first stored in each: the buckets of a page's chart.
+std::vector<TimeBucket> UnitBuckets(const std::map<WallSeconds, TimeBucket>& hours, bool perDay);
+
+// The failed rows per item over all stations, most first, items without
+// failures left out.
+std::vector<ItemFailures> ItemPareto(const std::vector<StationFigures>& stations);
 
 // The figures as plain text.
 std::string YieldText(const YieldFigures& figures);

@@ -7,6 +7,7 @@
 
 #include "tools/rurizuda-report/CsvExport.h"
 #include "tools/rurizuda-report/JournalSummary.h"
+#include "tools/rurizuda-report/LineRebuild.h"
 #include "tools/rurizuda-report/PageBuilder.h"
 #include "tools/rurizuda-report/PageFile.h"
 #include "tools/rurizuda-report/WatchLoop.h"
@@ -131,6 +132,10 @@ int main(int argc, char** argv)
             return SummariseJournals(options.journalFiles);
         if (options.command == "export")
             return Export(options);
+        if (options.command == "rebuild") {
+            RebuildLineSummaries(options.dbUrl, [](const std::string& step) { Complain("rebuild: " + step); });
+            return kExitDone;
+        }
         if (options.command == "watch")
             return Watch(options);
         return Yield(options);

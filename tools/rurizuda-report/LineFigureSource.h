@@ -1,0 +1,17 @@
+#pragma once
+
+#include <memory>
+
+#include "tools/rurizuda-report/FigureSource.h"
+#include "tools/rurizuda-report/ReportOptions.h"
+
+// The page's figures from the summary tables of the line-wide database
+// (--db URL, --station NAME...), which the stations' triggers keep current:
+// each Compute reads what the period and stations need from the summaries,
+// and the rows themselves only for the most recent failures (through the
+// index on the failed rows' store time) and for units retested after the
+// period's end (through the SN index). All of one Compute is read in one
+// snapshot. The session is kept from one Compute to the next and opened
+// again after it was lost. Throws ReportError when the URL carries a
+// password.
+std::unique_ptr<FigureSource> OpenLineFigures(const ReportOptions& options);
