@@ -4,6 +4,7 @@
 
 #include "config/StationProfile.h"
 #include "tools/rurizuda-report/PgReportDatabase.h"
+#include "tools/rurizuda-report/QueryFigureSource.h"
 #include "tools/rurizuda-report/SqliteReportDatabase.h"
 
 std::unique_ptr<ReportDatabase> OpenReportSource(const ReportOptions& options, std::vector<std::string>* notes)
@@ -38,16 +39,33 @@ SignalSettings SignalSettingsOf(const ReportOptions& options)
     return settings;
 }
 
+std::unique_ptr<FigureSource> OpenFigureSource(const ReportOptions& options, NoteSink note)
+{
+    // Each Compute opens two connections; the notes of the first are told.
+    auto opened = std::make_shared<int>(0);
+    auto open = [options, note = std::move(note), opened] {
+        std::vector<std::string> notes;
+        auto db = OpenReportSource(options, &notes);
+        if ((*opened)++ % 2 == 0 && note) {
+            for (const auto& text : notes)
+                note(text);
+        }
+        return db;
+    };
+    return std::make_unique<QueryFigureSource>(std::move(open), options.fromDay, options.toDay);
+}
+
 ReportPage BuildReportPage(const ReportOptions& options, const SignalSettings& settings,
                            std::vector<std::string>* notes)
 {
-    const auto db = OpenReportSource(options, notes);
-    std::vector<std::string> again;  // the same notes a second time
-    const auto unitsDb = OpenReportSource(options, &again);
+    const auto source = OpenFigureSource(options, [notes](const std::string& note) { notes->push_back(note); });
+    return BuildReportPage(*source, options, settings);
+}
+
+ReportPage BuildReportPage(FigureSource& source, const ReportOptions& options, const SignalSettings& settings)
+{
     ReportPage page;
-    page.yield = ComputeYield(*db, *unitsDb, options.fromDay, options.toDay, [&] {
-        page.measured = ComputeSignals(*db, options.fromDay, options.toDay, settings);
-    });
+    source.Compute(settings, &page.yield, &page.measured);
     page.refreshSeconds = options.everySeconds;
     if (options.journalFolders.empty())
         return page;

@@ -54,6 +54,11 @@ public:
 
     // True when the rows come from the line-wide database.
     virtual bool LineWide() const = 0;
+
+    // Ends the query running on another thread, and every later one, with
+    // ReportError as soon as the engine can. Safe from any thread. An engine
+    // that cannot end a query leaves it to run.
+    virtual void Interrupt() {}
 };
 
 // A text as an SQL string literal, quotes doubled.
