@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "config/StationProfile.h"
+#include "tools/rurizuda-report/FilePairFigures.h"
 #include "tools/rurizuda-report/PgReportDatabase.h"
 #include "tools/rurizuda-report/QueryFigureSource.h"
 #include "tools/rurizuda-report/SqliteReportDatabase.h"
@@ -41,6 +42,11 @@ SignalSettings SignalSettingsOf(const ReportOptions& options)
 
 std::unique_ptr<FigureSource> OpenFigureSource(const ReportOptions& options, NoteSink note)
 {
+    if (options.dbUrl.empty()) {
+        return OpenFilePairFigures({options.passFile, options.failFile, FilePairStation(options.passFile),
+                                    options.fromDay, options.toDay},
+                                   std::move(note));
+    }
     // Each Compute opens two connections; the notes of the first are told.
     auto opened = std::make_shared<int>(0);
     auto open = [options, note = std::move(note), opened] {

@@ -9,7 +9,7 @@ ReportDatabase& QueryFigureSource::Keep(std::unique_ptr<ReportDatabase> db)
 {
     std::lock_guard lock(mutex_);
     if (interrupted_)
-        throw ReportError("interrupted");
+        throw ReportInterrupted();
     connections_.push_back(std::move(db));
     return *connections_.back();
 }

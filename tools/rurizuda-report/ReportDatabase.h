@@ -17,6 +17,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A query or read ended by Interrupt(): the run is being stopped.
+class ReportInterrupted : public ReportError {
+public:
+    ReportInterrupted()
+        : ReportError("interrupted")
+    {
+    }
+};
+
 using SqlValue = std::optional<std::string>;  // nothing for NULL
 using SqlRow = std::vector<SqlValue>;
 // Called per result row; returns false to stop reading.

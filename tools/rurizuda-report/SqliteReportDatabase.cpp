@@ -72,7 +72,7 @@ public:
     void Query(const std::string& sql, const SqlRowHandler& handler) override
     {
         if (lockWait_.Interrupted())
-            throw ReportError("interrupted");
+            throw ReportInterrupted();
         sqlite3_stmt* statement = nullptr;
         if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
             throw ReportError(std::string("the result files cannot be queried: ") + sqlite3_errmsg(db_));
@@ -94,7 +94,7 @@ public:
         }
         sqlite3_finalize(statement);
         if (lockWait_.Interrupted())
-            throw ReportError("interrupted");
+            throw ReportInterrupted();
         if (step != SQLITE_DONE)
             throw ReportError(std::string("the result files cannot be read: ") + sqlite3_errmsg(db_));
     }

@@ -108,6 +108,8 @@ int Watch(const ReportOptions& options)
                 std::string error;
                 if (!WritePageFile(options.html, YieldHtml(page, Now()), &error))
                     throw ReportError(error);
+            } catch (const ReportInterrupted&) {
+                throw;  // a signal stops watch: nothing to say
             } catch (const ReportError& error) {
                 if (first)
                     throw;
