@@ -23,6 +23,9 @@ constexpr int kBusyLimitMs = 5000;  // the station may be storing a row
 constexpr int kInterruptCheckSteps = 1000;
 constexpr WallSeconds kSecondsPerDay = 24 * 3600;
 constexpr size_t kItems = std::size(kItemColumns) + 1;  // and kNoItemRecorded
+// Room for units beyond the stored rows (1/4 more), so watch's periods seldom
+// grow the unit table.
+constexpr size_t kUnitHeadroomDivisor = 4;
 
 // A path as an SQLite URI that opens the file read-only.
 std::string ReadOnlyUri(const std::string& path)
@@ -222,10 +225,12 @@ private:
     void ReadNewRows(OpenFile& file, bool passed, const struct stat& info, FileMark* mark)
     {
         if (units_.Size() == 0) {
-            // The rows to come, at most: room for as many units.
+            // At most as many units as rows, and room for those to come.
             const Statement count(file.Prepare("SELECT max(rowid) FROM SNTable"));
-            if (sqlite3_step(count.s) == SQLITE_ROW)
-                units_.Reserve(units_.Size() + static_cast<size_t>(sqlite3_column_int64(count.s, 0)));
+            if (sqlite3_step(count.s) == SQLITE_ROW) {
+                const auto rows = static_cast<size_t>(sqlite3_column_int64(count.s, 0));
+                units_.Reserve(rows + rows / kUnitHeadroomDivisor);
+            }
         }
         const Statement rows(file.Prepare(Select(passed, "WHERE rowid > ? ORDER BY rowid")));
         sqlite3_bind_int64(rows.s, 1, mark->lastRowid);
@@ -265,16 +270,16 @@ private:
         } else {
             ++unreadable_;
         }
-        const auto time = ReadCtimeText(dtime);
-        if (time && !sn.empty())
-            AddUnitRow(sn, *time, passed);
-        const bool inPeriod = time && InPeriod(time->t);
+        const bool timed = ReadCtimeText(dtime, &time_);
+        if (timed && !sn.empty())
+            AddUnitRow(sn, time_, passed);
+        const bool inPeriod = timed && InPeriod(time_.t);
         if (inPeriod || (!pair_.fromDay && !pair_.toDay)) {
             for (size_t t = 0; t < signals_.size(); ++t)
                 signals_[t].Add(TextAt(s, kSignals + static_cast<int>(t)), 1);
         }
         if (!passed && inPeriod)
-            OfferFailure(s, time->t, sn);
+            OfferFailure(s, time_.t, sn);
     }
 
     void CountItems(sqlite3_stmt* s, HourRows* hour)
@@ -391,6 +396,7 @@ private:
     bool torn_ = false;  // a read ended halfway: the counts are not whole
 
     StoreHourReader hourReader_;
+    CtimeText time_;  // the current row's
     std::map<WallSeconds, HourRows> hours_;
     HourRows* lastHour_ = nullptr;
     WallSeconds lastHourStart_ = 0;

@@ -71,50 +71,50 @@ constexpr std::pair<size_t, char> kKeyFixed[] = {{4, '1'}, {9, ' '}, {12, ':'}, 
 
 }  // namespace
 
-std::optional<CtimeText> ReadCtimeText(std::string_view dtime)
+bool ReadCtimeText(std::string_view dtime, CtimeText* text)
 {
     const CharOffsets chars(dtime);
     if (chars.count < kCtimeChars)
-        return std::nullopt;
+        return false;
     // LIKE '___ ___ __ __:__:__ ____%' (LIKE reads a text up to a NUL).
     if (std::memchr(dtime.data(), '\0', chars.at[kCtimeChars]) != nullptr)
-        return std::nullopt;
+        return false;
     for (size_t n : {3, 7, 10, 19}) {
         if (!IsChar(dtime, chars, n, ' '))
-            return std::nullopt;
+            return false;
     }
     if (!IsChar(dtime, chars, 13, ':') || !IsChar(dtime, chars, 16, ':'))
-        return std::nullopt;
+        return false;
     const std::string_view day = chars.Part(dtime, 0, 3);
     bool knownDay = false;
     for (auto name : kDayNames)
         knownDay = knownDay || day == name;
     if (!knownDay)
-        return std::nullopt;
+        return false;
     const size_t found = kMonthNames.find(chars.Part(dtime, 4, 3));
     if (found == std::string_view::npos || (found + 1) % 3 != 1)
-        return std::nullopt;
+        return false;
     // rtrim(DTIME, ' ' || CR || LF) = substr(DTIME, 1, 24)
     size_t end = dtime.size();
     while (end > 0 && (dtime[end - 1] == ' ' || dtime[end - 1] == '\n' || dtime[end - 1] == '\r'))
         --end;
     if (end != chars.at[kCtimeChars])
-        return std::nullopt;
+        return false;
     const size_t place = found + 1;
     const std::string_view year = chars.Part(dtime, 20, 4);
-    CtimeText text;
-    text.key.reserve(18);
-    text.key.append(year).append(std::to_string(100 + place)).append(chars.Part(dtime, 8, 11));
-    std::string dayDigits(chars.Part(dtime, 8, 2));
-    for (char& c : dayDigits) {
-        if (c == ' ')
-            c = '0';
-    }
+    // 100 + the place: "101" .. "134"
+    const char placeText[] = {'1', static_cast<char>('0' + place / 10), static_cast<char>('0' + place % 10)};
+    text->key.assign(year).append(placeText, 3).append(chars.Part(dtime, 8, 11));
     const size_t month = (place + 2) / 3 * 2 - 2;
-    text.t.reserve(19);
-    text.t.append(year).append("-").append(kMonthDigits.substr(month, 2)).append("-").append(dayDigits).append(" ");
-    text.t.append(chars.Part(dtime, 11, 8));
-    return text;
+    text->t.assign(year).append("-").append(kMonthDigits.substr(month, 2)).append("-");
+    const size_t dayAt = text->t.size();
+    text->t.append(chars.Part(dtime, 8, 2));
+    for (size_t i = dayAt; i < text->t.size(); ++i) {
+        if (text->t[i] == ' ')
+            text->t[i] = '0';
+    }
+    text->t.append(" ").append(chars.Part(dtime, 11, 8));
+    return true;
 }
 
 std::optional<WallSeconds> StoreHourReader::HourOf(std::string_view dtime)

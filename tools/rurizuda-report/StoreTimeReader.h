@@ -19,8 +19,9 @@ struct CtimeText {
     std::string t;    // TimedRowsSql's T: "YYYY-MM-DD HH:MM:SS"
 };
 
-// Nothing when DTIME does not have the shape (the SQL gives NULL).
-std::optional<CtimeText> ReadCtimeText(std::string_view dtime);
+// False when DTIME does not have the shape (the SQL gives NULL). `text` is
+// reused from row to row, so its texts keep their room.
+bool ReadCtimeText(std::string_view dtime, CtimeText* text);
 
 // The hour of the store as StoreHourSql and ParseStoreHour give it. Rows come
 // in store order, so most share the hour of the row before; the answers are

@@ -2,13 +2,16 @@
 
 #include <cstring>
 #include <functional>
+#include <stdexcept>
 
 namespace {
 
-constexpr size_t kSnBlockBytes = 1 << 20;
+constexpr unsigned kBlockBits = 20;
+constexpr size_t kSnBlockBytes = size_t {1} << kBlockBits;
+constexpr size_t kMostBlocks = size_t {1} << (32 - kBlockBits);
 constexpr size_t kFirstSlots = 1024;  // a power of two
 // The table grows when more than this share of slots is taken.
-constexpr size_t kMostFilledPercent = 50;
+constexpr size_t kMostFilledPercent = 60;
 
 size_t SlotsFor(size_t units)
 {
@@ -18,58 +21,72 @@ size_t SlotsFor(size_t units)
     return slots;
 }
 
+uint32_t HashOf(std::string_view sn)
+{
+    return static_cast<uint32_t>(std::hash<std::string_view>()(sn));
+}
+
 }  // namespace
 
-const char* UnitTable::Keep(std::string_view sn)
+uint32_t UnitTable::Keep(std::string_view sn)
 {
-    if (sn.size() > blockLeft_) {
-        const size_t size = std::max(sn.size(), kSnBlockBytes);
-        blocks_.push_back(std::make_unique<char[]>(size));
-        blockNext_ = blocks_.back().get();
-        blockLeft_ = size;
+    if (blocks_.empty() || sn.size() > blockSize_ - blockUsed_) {
+        // An SN longer than a block gets a block of its own.
+        if (blocks_.size() == kMostBlocks)
+            throw std::length_error("too many SN texts");
+        blockSize_ = std::max(sn.size(), kSnBlockBytes);
+        blocks_.push_back(std::make_unique<char[]>(blockSize_));
+        blockUsed_ = 0;
     }
-    char* kept = blockNext_;
-    std::memcpy(kept, sn.data(), sn.size());
-    blockNext_ += sn.size();
-    blockLeft_ -= sn.size();
+    std::memcpy(blocks_.back().get() + blockUsed_, sn.data(), sn.size());
+    const auto kept = static_cast<uint32_t>(((blocks_.size() - 1) << kBlockBits) | blockUsed_);
+    blockUsed_ += sn.size();
     return kept;
+}
+
+std::string_view UnitTable::SnOf(const Entry& entry) const
+{
+    return {blocks_[entry.sn >> kBlockBits].get() + (entry.sn & (kSnBlockBytes - 1)), entry.length};
 }
 
 void UnitTable::Grow(size_t slots)
 {
-    slots_.assign(slots, 0);
+    slots_.assign(slots, Slot {0, 0});
+    mostEntries_ = slots * kMostFilledPercent / 100;
     const size_t mask = slots - 1;
     for (size_t i = 0; i < entries_.size(); ++i) {
-        size_t slot = entries_[i].hash & mask;
-        while (slots_[slot] != 0)
+        const uint32_t hash = HashOf(SnOf(entries_[i]));
+        size_t slot = hash & mask;
+        while (slots_[slot].entry != 0)
             slot = (slot + 1) & mask;
-        slots_[slot] = static_cast<uint32_t>(i + 1);
+        slots_[slot] = {static_cast<uint32_t>(i + 1), hash};
     }
 }
 
 void UnitTable::Reserve(size_t units)
 {
-    entries_.reserve(units);
     if (SlotsFor(units) > slots_.size())
         Grow(SlotsFor(units));
 }
 
 UnitTable::Unit& UnitTable::Find(std::string_view sn, UnitKey key, bool* created)
 {
-    if (slots_.empty() || SlotsFor(entries_.size() + 1) > slots_.size())
+    if (entries_.size() + 1 > mostEntries_)
         Grow(SlotsFor(entries_.size() + 1));
-    const auto hash = static_cast<uint32_t>(std::hash<std::string_view>()(sn));
+    const uint32_t hash = HashOf(sn);
     const size_t mask = slots_.size() - 1;
     size_t slot = hash & mask;
-    for (; slots_[slot] != 0; slot = (slot + 1) & mask) {
-        Entry& entry = entries_[slots_[slot] - 1];
-        if (entry.hash == hash && entry.length == sn.size() && std::memcmp(entry.sn, sn.data(), sn.size()) == 0) {
+    for (; slots_[slot].entry != 0; slot = (slot + 1) & mask) {
+        if (slots_[slot].hash != hash)
+            continue;
+        Entry& entry = entries_[slots_[slot].entry - 1];
+        if (SnOf(entry) == sn) {
             *created = false;
             return entry.unit;
         }
     }
-    entries_.push_back({{key, key}, Keep(sn), static_cast<uint32_t>(sn.size()), hash});
-    slots_[slot] = static_cast<uint32_t>(entries_.size());
+    entries_.push_back({{key, key}, Keep(sn), static_cast<uint32_t>(sn.size())});
+    slots_[slot] = {static_cast<uint32_t>(entries_.size()), hash};
     *created = true;
     return entries_.back().unit;
 }
@@ -78,7 +95,8 @@ void UnitTable::Clear()
 {
     entries_ = {};
     slots_ = {};
+    mostEntries_ = 0;
     blocks_.clear();
-    blockLeft_ = 0;
-    blockNext_ = nullptr;
+    blockUsed_ = 0;
+    blockSize_ = 0;
 }
