@@ -186,6 +186,12 @@ TEST(FilePairFigures, AFileReplacedIsReadAgainWhole)
     const Case cases[] = {
         {"an older copy written over it", [&] { std::filesystem::copy_file("old-PASS.mdb", "PASS.mdb", over); }},
         {"an older copy renamed over it", [&] { std::filesystem::rename("old-PASS.mdb", "PASS.mdb"); }},
+        {"a file of the same size and last row renamed over it",
+         [] {
+             std::filesystem::copy_file("PASS.mdb", "other.mdb");
+             ExecSql("other.mdb", "UPDATE SNTable SET SN = 'B1' WHERE rowid = 1");  // A1's first row: as long
+             std::filesystem::rename("other.mdb", "PASS.mdb");
+         }},
         {"its last row deleted", [] { ExecSql("PASS.mdb", "DELETE FROM SNTable WHERE rowid = (SELECT max(rowid) FROM SNTable)"); }},
         {"its last row changed", [] { ExecSql("PASS.mdb", "UPDATE SNTable SET DTIME = 'Sun Dec  6 10:00:00 2026' || char(10) WHERE rowid = (SELECT max(rowid) FROM SNTable)"); }},
         {"vacuumed after a delete", [] { ExecSql("PASS.mdb", "DELETE FROM SNTable WHERE SN = 'A1'; VACUUM"); }},
