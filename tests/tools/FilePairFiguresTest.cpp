@@ -81,6 +81,9 @@ std::vector<FixtureRow> OddRows()
         {false, "Mon \xc3\xa9" "ec  7 09:00:00 2026\n", "O5", {}},
         {true, "Sun Dec  6 23:59:59 2026\n", "O6", {{"RSSI2G", "10"}}},
         {false, "Tue Dec  8 00:00:00 2026\n", "O6", {{"RSSI2G", "40"}}},
+        {true, "Mon Dec  7 09:1\xc3\xa9:00 2026\n", "O8", {}},  // read first, yet after the failure below
+        {false, "Mon Dec  7 09:05:00 2026\n", "O8", {}},
+        {false, "Mon Dec  7 09:30:00x2026\n", "O9", {}},
         {true, "Mon Dec  7 23:59:59 2026\n", "O7", {}},
         {false, "Mon Dec  7 23:59:59 2026\n", "O7", {{"SIM", "SIM not inserted"}}},
     };
