@@ -1,10 +1,13 @@
 // The yield page over 10^6 stored rows (or the count given) from the SQLite
 // file pair: the time to compute and draw it, the rows per second and the
-// largest resident size. Then the line-wide PostgreSQL database at 10^6 and
+// largest resident size, the program's own peak memory and a period of watch
+// after 100 new rows. Then the line-wide PostgreSQL database at 10^6 and
 // 10^7 rows: the one-time build of its summaries, and the supervisor's page
 // (a day, a week) from them, first and as a watch period, with the server's
 // temporary files.
+#include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <pqxx/pqxx>
@@ -100,6 +103,76 @@ void FillFiles(const std::filesystem::path& dir, long rows)
         return values(k / (kRetestEvery - 1) * kRetestEvery + k % (kRetestEvery - 1) + 1);
     });
     FillTable(dir / "FAIL.mdb", kCreateResultTable, insert, failed, [&](long k) { return values(k * kRetestEvery); });
+}
+
+// rurizuda-report yield --html over the file pair, as a line supervisor runs
+// it: wall time, CPU time and peak resident size of the program's process.
+void MeasureFilePairProgram(const std::filesystem::path& dir, long rows)
+{
+    const std::string page = (dir / "page.html").string(), pass = (dir / "PASS.mdb").string(),
+                      fail = (dir / "FAIL.mdb").string();
+    rusage usage {};
+    int status = -1;
+    std::fflush(stdout);  // the child must not print what this process has buffered
+    const double ms = TimeMs([&] {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (!std::freopen("/dev/null", "w", stdout))
+                _exit(126);
+            execl(RURIZUDA_REPORT_PROGRAM, RURIZUDA_REPORT_PROGRAM, "yield", "--html", page.c_str(), pass.c_str(),
+                  fail.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        wait4(pid, &status, 0, &usage);
+    });
+    const auto cpu = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+    std::printf("SQLite     %8ld rows  program: first page %6.0f ms (target 1200)  CPU %6.0f ms  peak RSS %ld MB "
+                "(target 100)  status %d\n",
+                rows, ms, cpu(usage.ru_utime) + cpu(usage.ru_stime), usage.ru_maxrss / 1024, WEXITSTATUS(status));
+}
+
+// Rows a station adds while watch runs: the next rows of FillFiles' pattern.
+void AppendRows(const std::filesystem::path& dir, long from, long count)
+{
+    for (const bool failed : {false, true}) {
+        sqlite3* db = nullptr;
+        sqlite3_open((dir / (failed ? "FAIL.mdb" : "PASS.mdb")).c_str(), &db);
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        sqlite3_stmt* insert = nullptr;
+        sqlite3_prepare_v2(db, "INSERT INTO SNTable(DTIME,SN,KAVOKEY,RSSI2G) VALUES(?,?,?,?)", -1, &insert, nullptr);
+        for (long i = from; i < from + count; ++i) {
+            if (Failed(i) != failed)
+                continue;
+            const std::string texts[] = {Dtime(i), Sn(i), failed ? "FAIL" : "PASS", Rssi(i)};
+            for (int n = 0; n < 4; ++n)
+                sqlite3_bind_text(insert, n + 1, texts[n].c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_step(insert);
+            sqlite3_reset(insert);
+        }
+        sqlite3_finalize(insert);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+}
+
+// One figure source kept as watch keeps it: its first page, then a period
+// after a station stored 100 more rows.
+void MeasureFilePairWatch(const std::filesystem::path& dir, long rows, const ReportOptions& options)
+{
+    constexpr long kNewRows = 100;
+    const auto source = OpenFigureSource(options, {});
+    const auto page = [&] {
+        return YieldHtml(BuildReportPage(*source, options, options.signalSettings), "now").size();
+    };
+    const double firstMs = TimeMs([&] { page(); });
+    AppendRows(dir, rows, kNewRows);
+    std::size_t bytes = 0;
+    const double cpuBefore = CpuMs();
+    const double periodMs = TimeMs([&] { bytes = page(); });
+    const double periodCpuMs = CpuMs() - cpuBefore;
+    std::printf("SQLite     %8ld rows  watch: first page %6.0f ms, period after %ld new rows %6.1f ms (target 50), "
+                "CPU %5.1f ms, page %zu bytes\n",
+                rows, firstMs, kNewRows, periodMs, periodCpuMs, bytes);
 }
 
 // ---- PostgreSQL: the line database at factory scale ----
@@ -259,7 +332,9 @@ int main(int argc, char** argv)
         options.signalSettings.thresholds[0] = 30;
         options.passFile = (folder.Path() / "PASS.mdb").string();
         options.failFile = (folder.Path() / "FAIL.mdb").string();
+        MeasureFilePairProgram(folder.Path(), rows);
         Measure("SQLite", rows, options);
+        MeasureFilePairWatch(folder.Path(), rows, options);
     }
     return MeasureLineSizes(folder.Path(), lineSizes);
 }

@@ -34,9 +34,8 @@ $f$;
 -- digits within the range of int; NULL otherwise.
 CREATE OR REPLACE FUNCTION rurizuda_signal_value(v text) RETURNS int
 LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$
-  SELECT CASE WHEN translate(v, '0123456789', '') IN ('', '-') AND v NOT IN ('', '-') AND strpos(v, '-') <= 1
-                   AND length(ltrim(ltrim(v, '-'), '0')) <= 18 THEN
-    CASE WHEN v::bigint BETWEEN -2147483648 AND 2147483647 THEN v::bigint::int END END
+  SELECT CASE WHEN v ~ '^-?[0-9]+$' THEN
+    CASE WHEN length(ltrim(ltrim(v, '-'), '0')) <= 3 AND v::int BETWEEN -200 AND 200 THEN v::int ELSE 1000 END END
 $f$;
 )SQL";
 

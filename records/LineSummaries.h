@@ -34,6 +34,10 @@ inline constexpr const char* kHourSummary = "rurizuda_hour_rows";
 inline constexpr const char* kItemSummary = "rurizuda_hour_items";
 inline constexpr const char* kSignalSummary = "rurizuda_day_signals";
 
+// rurizuda_signal_value's value for a signal number outside -200..200, kept
+// apart from the bins (the same number stands in the SQL function).
+inline constexpr int kSignalOutOfRangeValue = 1000;
+
 // The advisory lock (session level) under which a station creates the
 // table and the summaries, and the report rebuilds them.
 inline constexpr long long kLineSchemaLockKey = 0x52555249'5A554441LL;
@@ -52,9 +56,6 @@ inline constexpr SummaryItem kSummaryItems[] = {
     {"USBMODE", "PASS"},     {"LOCKPN", "LOCK SUCCESS"}, {"ISLOCKPN", "PASS"}, {"ISLINUXUSBMODE", "PASS"},
 };
 inline constexpr int kNoItemSummary = static_cast<int>(std::size(kSummaryItems));
-
-// The measured values counted per day, in technology order (0, 1, 2).
-inline constexpr const char* kSignalColumns[] = {"RSSI2G", "RSSI3G", "RSSI4G"};
 
 // Tables up to this many rows get their summaries built by a station's
 // store, well within the store's deadline; larger ones by

@@ -323,17 +323,23 @@ private:
     {
         // Without a period every row counts, also those whose time cannot be read.
         const bool period = fromDay_ || toDay_;
-        SignalCounts counts;
+        SignalTally tally(std::size(kSignalColumns));
         Rows(work,
              std::string("SELECT station, technology, value, sum(value_rows) FROM ") + kSignalSummary + " WHERE " +
                  (period ? bounds_.Holds("at_day") : std::string("true")) + OfStations("station") +
                  " GROUP BY station, technology, value HAVING sum(value_rows) <> 0",
              [&](const pqxx::row& row) {
                  const auto technology = row[1].as<size_t>();
-                 if (technology < std::size(counts.stations))
-                     counts.stations[technology][row[0].c_str()][row[2].as<int>()] += row[3].as<int>();
+                 if (technology >= tally.size())
+                     return;
+                 SignalCounts& counts = tally[technology][row[0].c_str()];
+                 const int value = row[2].as<int>();
+                 if (value == kSignalOutOfRangeValue)
+                     counts.outOfRange += row[3].as<int>();
+                 else
+                     counts.values[value] += row[3].as<int>();
              });
-        return SignalsOf(counts, settings);
+        return SignalFiguresOf(tally, settings);
     }
 
     std::string url_;

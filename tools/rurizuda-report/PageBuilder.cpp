@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "config/StationProfile.h"
+#include "tools/rurizuda-report/FilePairFigures.h"
 #include "tools/rurizuda-report/LineFigureSource.h"
 #include "tools/rurizuda-report/PgReportDatabase.h"
 #include "tools/rurizuda-report/SqliteReportDatabase.h"
@@ -39,20 +40,27 @@ SignalSettings SignalSettingsOf(const ReportOptions& options)
     return settings;
 }
 
+std::unique_ptr<FigureSource> OpenFigureSource(const ReportOptions& options, NoteSink note)
+{
+    if (options.dbUrl.empty()) {
+        return OpenFilePairFigures({options.passFile, options.failFile, FilePairStation(options.passFile),
+                                    options.fromDay, options.toDay},
+                                   std::move(note));
+    }
+    return OpenLineFigures(options);
+}
+
 ReportPage BuildReportPage(const ReportOptions& options, const SignalSettings& settings,
                            std::vector<std::string>* notes)
 {
+    const auto source = OpenFigureSource(options, [notes](const std::string& note) { notes->push_back(note); });
+    return BuildReportPage(*source, options, settings);
+}
+
+ReportPage BuildReportPage(FigureSource& source, const ReportOptions& options, const SignalSettings& settings)
+{
     ReportPage page;
-    if (!options.dbUrl.empty()) {
-        OpenLineFigures(options)->Compute(settings, &page.yield, &page.measured);
-    } else {
-        const auto db = OpenReportSource(options, notes);
-        std::vector<std::string> again;  // the same notes a second time
-        const auto unitsDb = OpenReportSource(options, &again);
-        page.yield = ComputeYield(*db, *unitsDb, options.fromDay, options.toDay, [&] {
-            page.measured = ComputeSignals(*db, options.fromDay, options.toDay, settings);
-        });
-    }
+    source.Compute(settings, &page.yield, &page.measured);
     page.refreshSeconds = options.everySeconds;
     if (options.journalFolders.empty())
         return page;

@@ -17,6 +17,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A query or read ended by Interrupt(): the run is being stopped.
+class ReportInterrupted : public ReportError {
+public:
+    ReportInterrupted()
+        : ReportError("interrupted")
+    {
+    }
+};
+
 using SqlValue = std::optional<std::string>;  // nothing for NULL
 using SqlRow = std::vector<SqlValue>;
 // Called per result row; returns false to stop reading.
@@ -54,6 +63,11 @@ public:
 
     // True when the rows come from the line-wide database.
     virtual bool LineWide() const = 0;
+
+    // Ends the query running on another thread, and every later one, with
+    // ReportError as soon as the engine can. Safe from any thread. An engine
+    // that cannot end a query leaves it to run.
+    virtual void Interrupt() {}
 };
 
 // A text as an SQL string literal, quotes doubled.

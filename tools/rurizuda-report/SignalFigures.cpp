@@ -1,6 +1,6 @@
 #include "tools/rurizuda-report/SignalFigures.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cstdlib>
 
 #include "tools/rurizuda-report/ReportQueries.h"
@@ -12,22 +12,17 @@ struct Technology {
     const char* name;
 };
 constexpr Technology kTechnologies[] = {{"RSSI2G", "2G RSSI"}, {"RSSI3G", "3G RSSI"}, {"RSSI4G", "4G RSSI"}};
+static_assert(std::size(kTechnologies) == std::size(kSignalColumns));
 
-std::optional<int> Integer(const std::string& text)
+void Add(SignalHistogram* histogram, const SignalCounts& counts, std::optional<int> threshold)
 {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return value;
-}
-
-void Add(SignalHistogram* histogram, int value, int rows, std::optional<int> threshold)
-{
-    histogram->counts[value] += rows;
-    histogram->rows += rows;
-    if (threshold && value <= *threshold)
-        histogram->atOrBelow += rows;
+    histogram->outOfRange += counts.outOfRange;
+    for (const auto& [value, rows] : counts.values) {
+        histogram->counts[value] += rows;
+        histogram->rows += rows;
+        if (threshold && value <= *threshold)
+            histogram->atOrBelow += rows;
+    }
 }
 
 void FindMedian(SignalHistogram* histogram)
@@ -44,31 +39,66 @@ void FindMedian(SignalHistogram* histogram)
 
 }  // namespace
 
-std::vector<SignalFigures> SignalsOf(const SignalCounts& counts, const SignalSettings& settings)
+SignalReading ReadSignal(std::string_view text)
+{
+    size_t digits = text.starts_with('-') || text.starts_with('+') ? 1 : 0;
+    const size_t first = digits;
+    for (; digits < text.size(); ++digits) {
+        if (text[digits] < '0' || text[digits] > '9')
+            return {};
+    }
+    if (text.size() == first || text.starts_with('+'))  // a number as from_chars reads it: no '+'
+        return {};
+    // Leading zeros cannot make a number out of range.
+    size_t significant = first;
+    while (significant + 1 < text.size() && text[significant] == '0')
+        ++significant;
+    if (text.size() - significant > 3)
+        return {SignalReading::kOutOfRange, 0};
+    int value = 0;
+    for (size_t i = significant; i < text.size(); ++i)
+        value = value * 10 + (text[i] - '0');
+    if (first)
+        value = -value;
+    if (value < kLowestSignal || value > kHighestSignal)
+        return {SignalReading::kOutOfRange, 0};
+    return {SignalReading::kInRange, value};
+}
+
+void SignalCounts::Add(std::string_view text, int rows)
+{
+    const SignalReading reading = ReadSignal(text);
+    if (reading.kind == SignalReading::kInRange)
+        values[reading.value] += rows;
+    else if (reading.kind == SignalReading::kOutOfRange)
+        outOfRange += rows;
+}
+
+std::vector<SignalFigures> SignalFiguresOf(const SignalTally& tally, const SignalSettings& settings)
 {
     std::vector<SignalFigures> measured(std::size(kTechnologies));
     for (size_t t = 0; t < std::size(kTechnologies); ++t) {
-        measured[t].column = kTechnologies[t].column;
-        measured[t].name = kTechnologies[t].name;
-        measured[t].threshold = settings.thresholds[t];
-        std::vector<SignalHistogram> stations;
-        for (const auto& [name, values] : counts.stations[t]) {
+        SignalFigures& signal = measured[t];
+        signal.column = kTechnologies[t].column;
+        signal.name = kTechnologies[t].name;
+        signal.threshold = settings.thresholds[t];
+        if (t >= tally.size())
+            continue;
+        for (const auto& [name, counts] : tally[t]) {
+            if (counts.Empty())
+                continue;
             SignalHistogram station;
             station.station = name;
-            for (const auto& [value, rows] : values) {
-                Add(&station, value, rows, measured[t].threshold);
-                Add(&measured[t].line, value, rows, measured[t].threshold);
-            }
-            if (station.rows)
-                stations.push_back(std::move(station));
+            Add(&station, counts, signal.threshold);
+            Add(&signal.line, counts, signal.threshold);
+            signal.stations.push_back(std::move(station));
         }
-        FindMedian(&measured[t].line);
-        for (auto& station : stations) {
+        FindMedian(&signal.line);
+        for (auto& station : signal.stations) {
             FindMedian(&station);
-            if (station.median && measured[t].line.median &&
-                std::abs(*station.median - *measured[t].line.median) > settings.driftLimit)
-                measured[t].drifting.push_back(station.station);
-            measured[t].stations.push_back(std::move(station));
+            if (station.median && signal.line.median &&
+                std::abs(*station.median - *signal.line.median) > settings.driftLimit)
+                signal.drifting.push_back(station.station);
         }
     }
     return measured;
@@ -90,16 +120,14 @@ std::vector<SignalFigures> ComputeSignals(ReportDatabase& db, std::optional<Wall
                             (period ? TimedRowsSql(db, "", read) + " WHERE " + InPeriodSql(fromDay, toDay)
                                     : "(" + db.RowsSelect(read) + ") s") +
                             " GROUP BY STATION" + columns;
-    SignalCounts counts;
+    SignalTally tally(std::size(kTechnologies));
     db.Query(sql, [&](const SqlRow& row) {
         const int rows = static_cast<int>(CountOf(row[1 + std::size(kTechnologies)]));
-        for (size_t t = 0; t < std::size(kTechnologies); ++t) {
-            if (const auto value = Integer(TextOf(row[1 + t])))
-                counts.stations[t][TextOf(row[0])][*value] += rows;
-        }
+        for (size_t t = 0; t < std::size(kTechnologies); ++t)
+            tally[t][TextOf(row[0])].Add(TextOf(row[1 + t]), rows);
         return true;
     });
-    return SignalsOf(counts, settings);
+    return SignalFiguresOf(tally, settings);
 }
 
 std::vector<std::string> DriftNotes(const std::vector<SignalFigures>& measured)

@@ -9,10 +9,13 @@
 #include <filesystem>
 
 #include "tools/rurizuda-report/ResultRows.h"
+#include "tools/rurizuda-report/SqliteLockWait.h"
 
 namespace {
 
 constexpr int kBusyTimeoutMs = 5000;  // the station may be storing a row
+// SQLite asks whether to go on every this many virtual machine steps.
+constexpr int kInterruptCheckSteps = 1000;
 
 // A path as an SQLite URI that opens the file read-only.
 std::string ReadOnlyUri(const std::string& path)
@@ -46,7 +49,8 @@ public:
     {
         if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr) != SQLITE_OK)
             throw ReportError("cannot open an SQLite connection");
-        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+        sqlite3_busy_handler(db_, &LockWait::Again, &lockWait_);
+        sqlite3_progress_handler(db_, kInterruptCheckSteps, &Stopped, &lockWait_);
     }
     ~SqliteReportDatabase() override { sqlite3_close(db_); }
 
@@ -59,8 +63,16 @@ public:
         files_.push_back({schema, passed});
     }
 
+    void Interrupt() override
+    {
+        lockWait_.Interrupt();
+        sqlite3_interrupt(db_);
+    }
+
     void Query(const std::string& sql, const SqlRowHandler& handler) override
     {
+        if (lockWait_.Interrupted())
+            throw ReportInterrupted();
         sqlite3_stmt* statement = nullptr;
         if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
             throw ReportError(std::string("the result files cannot be queried: ") + sqlite3_errmsg(db_));
@@ -81,6 +93,8 @@ public:
             }
         }
         sqlite3_finalize(statement);
+        if (lockWait_.Interrupted())
+            throw ReportInterrupted();
         if (step != SQLITE_DONE)
             throw ReportError(std::string("the result files cannot be read: ") + sqlite3_errmsg(db_));
     }
@@ -121,7 +135,10 @@ private:
         }
     }
 
+    static int Stopped(void* wait) { return static_cast<LockWait*>(wait)->Interrupted() ? 1 : 0; }
+
     std::string station_;
+    LockWait lockWait_ {kBusyTimeoutMs};
     sqlite3* db_ = nullptr;
     std::vector<std::pair<std::string, bool>> files_;  // schema, passed
 };

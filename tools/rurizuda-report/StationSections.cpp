@@ -60,6 +60,15 @@ BarChart Histogram(const std::string& id, const SignalHistogram& histogram, int 
     return chart;
 }
 
+// " · 3 out of range" beside a chart whose values were not all plausible.
+std::string OutOfRangeText(const SignalHistogram& histogram)
+{
+    if (histogram.outOfRange == 0)
+        return "";
+    return " \u00b7 " + std::to_string(histogram.outOfRange) + " out of range (outside " +
+           std::to_string(kLowestSignal) + ".." + std::to_string(kHighestSignal) + ")";
+}
+
 }  // namespace
 
 std::string StationTableHtml(const YieldFigures& f)
@@ -146,14 +155,17 @@ std::string SignalSectionsHtml(const std::vector<SignalFigures>& measured)
     for (const auto& signal : measured) {
         html += "<h2>" + EscapeXml(signal.name) + " by station</h2>";
         if (signal.line.rows == 0) {
-            html += Empty("No " + signal.name + " values stored in this period.");
+            html += Empty("No " + signal.name + " values stored in this period." + OutOfRangeText(signal.line));
             continue;
         }
+        // Every value here lies within the plausible range, and so do the
+        // bounds: the bins cannot overflow. A threshold outside the range
+        // widens the chart to the range's end.
         int low = signal.line.counts.begin()->first;
         int high = signal.line.counts.rbegin()->first;
         if (signal.threshold) {
-            low = std::min(low, *signal.threshold);
-            high = std::max(high, *signal.threshold);
+            low = std::min(low, std::clamp(*signal.threshold, kLowestSignal, kHighestSignal));
+            high = std::max(high, std::clamp(*signal.threshold, kLowestSignal, kHighestSignal));
         }
         const int width = std::max(1, (high - low + kMostBins) / kMostBins);
         html += "<div class=\"sub\">Line median " + std::to_string(*signal.line.median);
@@ -161,18 +173,19 @@ std::string SignalSectionsHtml(const std::vector<SignalFigures>& measured)
             html += " &middot; threshold " + std::to_string(*signal.threshold) + ": " +
                     PercentText(signal.line.ShareAtOrBelow()) + " of the line at or below it";
         }
-        html += "</div><div class=\"histograms\">";
+        html += EscapeXml(OutOfRangeText(signal.line)) + "</div><div class=\"histograms\">";
         for (size_t n = 0; n < signal.stations.size(); ++n) {
             const SignalHistogram& station = signal.stations[n];
             BarChart chart = Histogram("signal-" + signal.column + "-" + std::to_string(n), station, low, high, width);
-            if (signal.threshold) {
+            if (signal.threshold && *signal.threshold >= low && *signal.threshold <= high) {
                 chart.marker = static_cast<double>(*signal.threshold - low) / width + 1.0;
                 chart.markerLabel = "threshold " + std::to_string(*signal.threshold) + ": " +
                                     PercentText(station.ShareAtOrBelow()) + " at or below";
             }
+            const std::string median = station.median ? ", median " + std::to_string(*station.median) : "";
             html += "<div class=\"chart\"><div class=\"sub\">" + EscapeXml(station.station) + " &middot; " +
-                    std::to_string(station.rows) + " values, median " + std::to_string(*station.median) + "</div>" +
-                    BarChartSvg(chart) + "</div>";
+                    std::to_string(station.rows) + " values" + median + EscapeXml(OutOfRangeText(station)) +
+                    "</div>" + BarChartSvg(chart) + "</div>";
         }
         html += "</div>";
     }

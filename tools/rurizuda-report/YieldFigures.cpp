@@ -15,25 +15,6 @@ namespace {
 constexpr WallSeconds kSecondsPerHour = 3600;
 constexpr WallSeconds kSecondsPerDay = 24 * kSecondsPerHour;
 
-// Units of one hour (day) by the verdict of their first row.
-using UnitsByHour = std::map<WallSeconds, TimeBucket>;
-
-StationFigures& StationOf(std::map<std::string, StationFigures>* stations, const std::string& name)
-{
-    auto [entry, isNew] = stations->try_emplace(name);
-    if (isNew) {
-        entry->second.station = name;
-        entry->second.itemFailures.assign(std::size(kItemColumns) + 1, 0);
-    }
-    return entry->second;
-}
-
-void AddUnits(UnitCounts* counts, int units, bool firstPassed, bool lastPassed)
-{
-    counts->units += units;
-    counts->firstPassUnits += firstPassed ? units : 0;
-    counts->finalPassUnits += lastPassed ? units : 0;
-}
 
 void AddCounts(UnitCounts* into, const UnitCounts& counts)
 {
@@ -43,15 +24,6 @@ void AddCounts(UnitCounts* into, const UnitCounts& counts)
     into->units += counts.units;
     into->firstPassUnits += counts.firstPassUnits;
     into->finalPassUnits += counts.finalPassUnits;
-}
-
-void AddToHour(UnitsByHour* hours, WallSeconds hour, int units, bool firstPassed)
-{
-    if (units == 0)
-        return;
-    TimeBucket& bucket = (*hours)[hour];
-    bucket.start = hour;
-    (firstPassed ? bucket.passed : bucket.failed) += units;
 }
 
 // Rows per station, hour and verdict: row counts, failed items, and the rows
@@ -211,42 +183,79 @@ std::vector<ItemFailures> ItemPareto(const std::vector<StationFigures>& stations
     return Pareto(stations);
 }
 
+StationFigures& StationOf(std::map<std::string, StationFigures>* stations, const std::string& name)
+{
+    auto [entry, isNew] = stations->try_emplace(name);
+    if (isNew) {
+        entry->second.station = name;
+        entry->second.itemFailures.assign(std::size(kItemColumns) + 1, 0);
+    }
+    return entry->second;
+}
+
+void AddUnits(UnitCounts* counts, int units, bool firstPassed, bool lastPassed)
+{
+    counts->units += units;
+    counts->firstPassUnits += firstPassed ? units : 0;
+    counts->finalPassUnits += lastPassed ? units : 0;
+}
+
+void AddToHour(UnitsByHour* hours, WallSeconds hour, int units, bool firstPassed)
+{
+    if (units == 0)
+        return;
+    TimeBucket& bucket = (*hours)[hour];
+    bucket.start = hour;
+    (firstPassed ? bucket.passed : bucket.failed) += units;
+}
+
+YieldFigures YieldFiguresOf(YieldTally tally)
+{
+    YieldFigures figures;
+    figures.fromDay = tally.fromDay;
+    figures.toDay = tally.toDay;
+    figures.unreadableTimes = tally.unreadableTimes;
+    figures.recentFails = std::move(tally.recentFails);
+    for (const auto& [name, counted] : tally.unitStations)
+        AddCounts(&StationOf(&tally.stations, name), counted);
+    for (const auto& [start, counted] : tally.unitHours) {
+        AddToHour(&tally.hours, start, counted.passed, true);
+        AddToHour(&tally.hours, start, counted.failed, false);
+    }
+    for (auto& [name, station] : tally.stations) {
+        AddCounts(&figures, station);
+        figures.stations.push_back(std::move(station));
+    }
+    figures.perDay = figures.rows > 0 && tally.span.second - tally.span.first > kLongestHourlySpan;
+    figures.buckets = Buckets(tally.hours, figures.perDay);
+    figures.pareto = Pareto(figures.stations);
+    return figures;
+}
+
 YieldFigures ComputeYield(ReportDatabase& db, ReportDatabase& unitsDb, std::optional<WallSeconds> fromDay,
                           std::optional<WallSeconds> toDay, const std::function<void()>& alongside)
 {
-    YieldFigures figures;
-    figures.fromDay = fromDay;
-    figures.toDay = toDay;
-    std::map<std::string, StationFigures> stations, unitStations;
-    UnitsByHour hours, unitHours;
-    const auto units = [&] { CountUnits(unitsDb, fromDay, toDay, &unitStations, &unitHours); };
+    YieldTally tally;
+    tally.fromDay = fromDay;
+    tally.toDay = toDay;
+    const auto units = [&] { CountUnits(unitsDb, fromDay, toDay, &tally.unitStations, &tally.unitHours); };
     std::future<void> unitsCounted;
     if (&unitsDb == &db)
         units();
     else
         unitsCounted = std::async(std::launch::async, units);
-    std::pair<WallSeconds, WallSeconds> span {std::numeric_limits<WallSeconds>::max(), 0};
-    CountRows(db, &figures, &stations, &hours, &span);
-    figures.recentFails = RecentFails(db, figures);
+    // The period as CountRows and RecentFails read it.
+    YieldFigures period;
+    period.fromDay = fromDay;
+    period.toDay = toDay;
+    CountRows(db, &period, &tally.stations, &tally.hours, &tally.span);
+    tally.unreadableTimes = period.unreadableTimes;
+    tally.recentFails = RecentFails(db, period);
     if (alongside)
         alongside();
     if (unitsCounted.valid())
         unitsCounted.get();
-
-    for (const auto& [name, counted] : unitStations)
-        AddCounts(&StationOf(&stations, name), counted);
-    for (const auto& [start, counted] : unitHours) {
-        AddToHour(&hours, start, counted.passed, true);
-        AddToHour(&hours, start, counted.failed, false);
-    }
-    for (auto& [name, station] : stations) {
-        AddCounts(&figures, station);
-        figures.stations.push_back(std::move(station));
-    }
-    figures.perDay = figures.rows > 0 && span.second - span.first > kLongestHourlySpan;
-    figures.buckets = Buckets(hours, figures.perDay);
-    figures.pareto = Pareto(figures.stations);
-    return figures;
+    return YieldFiguresOf(std::move(tally));
 }
 
 YieldFigures ComputeYield(ReportDatabase& db, std::optional<WallSeconds> fromDay, std::optional<WallSeconds> toDay)

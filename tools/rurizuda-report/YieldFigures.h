@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <limits>
 #include <map>
 #include <optional>
 #include <string>
@@ -68,6 +69,38 @@ struct YieldFigures : UnitCounts {
     std::vector<FailedUnit> recentFails; // most recent first, one per unit, at most kRecentFailedUnits
     std::vector<StationFigures> stations;  // by name
 };
+
+// Units of one hour (day) by the verdict of their first row.
+using UnitsByHour = std::map<WallSeconds, TimeBucket>;
+
+// What a source counts before the figures are drawn from it.
+struct YieldTally {
+    std::optional<WallSeconds> fromDay;
+    std::optional<WallSeconds> toDay;
+    // Per station: rows of the period, their verdicts and failed items, and
+    // the rows without SN (each a unit), with those units per hour.
+    std::map<std::string, StationFigures> stations;
+    UnitsByHour hours;
+    // Units with SN, at the station and in the hour of their first row.
+    std::map<std::string, StationFigures> unitStations;
+    UnitsByHour unitHours;
+    // The first and the last hour with rows in the period.
+    std::pair<WallSeconds, WallSeconds> span {std::numeric_limits<WallSeconds>::max(), 0};
+    int unreadableTimes = 0;
+    std::vector<FailedUnit> recentFails;
+};
+
+// The figures of a tally: totals, buckets, Pareto order.
+YieldFigures YieldFiguresOf(YieldTally tally);
+
+// The station's entry in `stations`, made with a zero per item when new.
+StationFigures& StationOf(std::map<std::string, StationFigures>* stations, const std::string& name);
+
+// Counts `units` units with the verdicts of their first and last row.
+void AddUnits(UnitCounts* counts, int units, bool firstPassed, bool lastPassed);
+
+// Counts `units` units first stored in `hour` (none: nothing changes).
+void AddToHour(UnitsByHour* hours, WallSeconds hour, int units, bool firstPassed);
 
 // Figures over the rows of `db`, computed by its engine. Rows without SN
 // cannot be matched to earlier tests; each counts as a unit of its own.

@@ -92,25 +92,33 @@ int Yield(const ReportOptions& options)
     return kExitDone;
 }
 
-// Rewrites the page every period until Ctrl-C. A source or page that fails
-// the first time ends watch (a wrong command line); later, a period that
-// fails keeps the last page and says why.
+// Rewrites the page every period until Ctrl-C or SIGTERM, from one figure
+// source kept for the whole run. A source or page that fails the first time
+// ends watch (a wrong command line); later, a period that fails keeps the
+// last page and says why.
 int Watch(const ReportOptions& options)
 {
     const SignalSettings settings = SignalSettingsOf(options);
+    const auto source = OpenFigureSource(options, Complain);
     bool first = true;
-    RunEvery(options.everySeconds, [&] {
-        try {
-            std::string error;
-            if (!WritePageFile(options.html, YieldHtml(BuildPage(options, settings), Now()), &error))
-                throw ReportError(error);
-        } catch (const ReportError& error) {
-            if (first)
-                throw;
-            Complain(error.what());
-        }
-        first = false;
-    });
+    RunEvery(
+        options.everySeconds,
+        [&] {
+            try {
+                const ReportPage page = BuildReportPage(*source, options, settings);
+                std::string error;
+                if (!WritePageFile(options.html, YieldHtml(page, Now()), &error))
+                    throw ReportError(error);
+            } catch (const ReportInterrupted&) {
+                throw;  // a signal stops watch: nothing to say
+            } catch (const ReportError& error) {
+                if (first)
+                    throw;
+                Complain(error.what());
+            }
+            first = false;
+        },
+        [&] { source->Interrupt(); });
     return kExitDone;
 }
 
