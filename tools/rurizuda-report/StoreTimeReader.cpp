@@ -1,5 +1,6 @@
 #include "tools/rurizuda-report/StoreTimeReader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -104,7 +105,12 @@ bool ReadCtimeText(std::string_view dtime, CtimeText* text)
     const std::string_view year = chars.Part(dtime, 20, 4);
     // 100 + the place: "101" .. "134"
     const char placeText[] = {'1', static_cast<char>('0' + place / 10), static_cast<char>('0' + place % 10)};
-    text->key.assign(year).append(placeText, 3).append(chars.Part(dtime, 8, 11));
+    // The day's padding blank reads as a zero: "Dec  7" and "Dec 07" are one day.
+    text->key.assign(year).append(placeText, 3);
+    const size_t dayFrom = text->key.size();
+    text->key.append(chars.Part(dtime, 8, 2));
+    std::replace(text->key.begin() + static_cast<std::ptrdiff_t>(dayFrom), text->key.end(), ' ', '0');
+    text->key.append(chars.Part(dtime, 10, 9));
     const size_t month = (place + 2) / 3 * 2 - 2;
     text->t.assign(year).append("-").append(kMonthDigits.substr(month, 2)).append("-");
     const size_t dayAt = text->t.size();
