@@ -14,6 +14,7 @@
 #include "tools/rurizuda-report/RecentFailures.h"
 #include "tools/rurizuda-report/ReportQueries.h"
 #include "tools/rurizuda-report/SqliteLockWait.h"
+#include "tools/rurizuda-report/SqliteReportDatabase.h"
 #include "tools/rurizuda-report/StoreTimeReader.h"
 #include "tools/rurizuda-report/UnitTable.h"
 
@@ -26,23 +27,6 @@ constexpr size_t kItems = std::size(kItemColumns) + 1;  // and kNoItemRecorded
 // Room for units beyond the stored rows (1/4 more), so watch's periods seldom
 // grow the unit table.
 constexpr size_t kUnitHeadroomDivisor = 4;
-
-// A path as an SQLite URI that opens the file read-only.
-std::string ReadOnlyUri(const std::string& path)
-{
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string uri = "file:";
-    for (unsigned char c : std::filesystem::absolute(path).string()) {
-        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
-            uri += static_cast<char>(c);
-        } else {
-            uri += '%';
-            uri += kHex[c >> 4];
-            uri += kHex[c & 15];
-        }
-    }
-    return uri + "?mode=ro";
-}
 
 // Where the reading of a file stands: what it was when last read.
 struct FileMark {

@@ -17,23 +17,6 @@ constexpr int kBusyTimeoutMs = 5000;  // the station may be storing a row
 // SQLite asks whether to go on every this many virtual machine steps.
 constexpr int kInterruptCheckSteps = 1000;
 
-// A path as an SQLite URI that opens the file read-only.
-std::string ReadOnlyUri(const std::string& path)
-{
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string uri = "file:";
-    for (unsigned char c : std::filesystem::absolute(path).string()) {
-        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
-            uri += static_cast<char>(c);
-        } else {
-            uri += '%';
-            uri += kHex[c >> 4];
-            uri += kHex[c & 15];
-        }
-    }
-    return uri + "?mode=ro";
-}
-
 std::string ColumnList(const std::vector<std::string>& columns)
 {
     std::string list;
@@ -173,4 +156,20 @@ std::unique_ptr<ReportDatabase> OpenResultFiles(const std::string& passFile, con
         database->Attach(path, schemas[i], passed);
     }
     return database;
+}
+
+std::string ReadOnlyUri(const std::string& path)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (unsigned char c : std::filesystem::absolute(path).string()) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += kHex[c >> 4];
+            uri += kHex[c & 15];
+        }
+    }
+    return uri + "?mode=ro";
 }

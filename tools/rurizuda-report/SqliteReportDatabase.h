@@ -15,3 +15,6 @@ std::unique_ptr<ReportDatabase> OpenResultFiles(const std::string& passFile, con
 
 // The name a file pair's station goes by: the name of the folder it lies in.
 std::string FilePairStation(const std::string& passFile);
+
+// A path as an SQLite URI that opens the file read-only.
+std::string ReadOnlyUri(const std::string& path);
