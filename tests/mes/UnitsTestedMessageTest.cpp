@@ -341,14 +341,6 @@ TEST(UnitsTestedMessage, EveryFieldOfATwentyItemUnitIsTheReferencesNameAndType)
     EXPECT_EQ(numeric, 3) << "the three signal values, nothing else";
 }
 
-TEST(UnitsTestedMessage, AnImeiWithALeadingZeroArrivesAsTheSameText)
-{
-    const json tests = Tests(Message(TwentyItemUnit()));
-    const auto imei = std::find_if(tests.begin(), tests.end(), [](const json& t) { return t["TestName"] == "READIMEI"; });
-    ASSERT_NE(imei, tests.end());
-    EXPECT_EQ((*imei)["Measurements"][0]["Value"].dump(), "\"086740001234567\"");
-}
-
 // ---- Ids from the unit ------------------------------------------------------
 
 TEST(UnitsTestedMessage, AnEntryReadBackFromItsJournalLineGivesTheSameMessage)

@@ -17,6 +17,7 @@
 
 #include "tests/support/TempDir.h"
 #include "tests/tools/ReportFixture.h"
+#include "tools/rurizuda-report/PageFile.h"
 
 namespace {
 
@@ -132,39 +133,31 @@ TEST(ReportWatch, ASignalEndsWatchWithinASecondWhileAPeriodWaits)
     }
 }
 
-// Two watch processes keep the same page: each writes under a name of its
-// own, so a reader never finds it torn and neither fails to rename.
-TEST(ReportWatch, TwoWatchesKeepOnePageWhole)
+// Two writers of one page (two watch processes) each write under a name of
+// their own: with a shared temporary name one would rename the other's file
+// away and fail, or leave a page cut short.
+TEST(ReportWatch, TwoWritersOfOnePageNeverShareATemporaryFile)
 {
+    constexpr int kWrites = 300;
     TempWorkDir dir;
-    WriteResultDbs(dir.Path(), LineDayRows());
-    std::atomic<bool> running = true;
-    std::set<std::string> pages;
-    int torn = 0;
-    std::thread reader([&] {
-        while (running) {
-            const std::string page = ReadFileText("page.html");
-            if (!page.empty()) {
-                torn += !WholePage(page);
-                pages.insert(page);
-            }
-            std::this_thread::sleep_for(1ms);
+    std::filesystem::create_directory("page.html.partial");  // what a shared name would be
+    std::atomic<int> failed = 0;
+    const auto writer = [&](char fill) {
+        const std::string page = "<!DOCTYPE html>" + std::string(64 * 1024, fill) + "</html>\n";
+        for (int i = 0; i < kWrites; ++i) {
+            std::string error;
+            failed += !WritePageFile("page.html", page, &error);
         }
-    });
-    {
-        Watch first("first.err");
-        Watch second("second.err");
-        std::this_thread::sleep_for(3s);
-        first.Signal(SIGTERM);
-        second.Signal(SIGTERM);
-        EXPECT_EQ(first.End(kEndDeadline), 0);
-        EXPECT_EQ(second.End(kEndDeadline), 0);
-    }
-    running = false;
-    reader.join();
-    EXPECT_EQ(torn, 0);
-    EXPECT_GE(pages.size(), 2u);
-    EXPECT_EQ(ReadFileText("first.err") + ReadFileText("second.err"), "");
+    };
+    std::thread first(writer, 'a');
+    std::thread second(writer, 'b');
+    first.join();
+    second.join();
+    EXPECT_EQ(failed, 0);
+    const std::string page = ReadFileText("page.html");
+    EXPECT_EQ(page.size(), 64 * 1024 + 23u);
+    EXPECT_EQ(page.find_first_of(page[15] == 'a' ? "b" : "a"), std::string::npos) << "one writer's page, whole";
+    std::filesystem::remove("page.html.partial");
     EXPECT_EQ(LeftOver(), std::vector<std::string>{});
 }
 
