@@ -11,28 +11,34 @@ int MesPositionOf(int slot)
 
 std::unique_ptr<MesHandOff> MesHandOff::Start(const MesSettings& settings, const std::filesystem::path& folder,
                                               const std::filesystem::path& journalDir, int slot, std::string* error,
-                                              AcceptedHook accepted, MesRetry retry)
+                                              AcceptedHook accepted, MesRetry retry, CommittedCheck committed)
 {
     std::string settingsError;
     auto endpoint = ResolveMesEndpoint(settings, &settingsError);
     if (!endpoint)
         *error = settingsError;
     std::unique_ptr<MesHandOff> handOff(new MesHandOff(std::move(endpoint), settings, folder / kMesOutboxFileName,
-                                                       journalDir, slot, settingsError, std::move(accepted), retry));
+                                                       journalDir, slot, settingsError, std::move(accepted), retry,
+                                                       std::move(committed)));
     handOff->sender_.Start();
     return handOff;
 }
 
 MesHandOff::MesHandOff(std::optional<MesEndpoint> endpoint, const MesSettings& settings,
                        const std::filesystem::path& outboxFile, const std::filesystem::path& journalDir, int slot,
-                       std::string standingFailure, AcceptedHook accepted, MesRetry retry)
+                       std::string standingFailure, AcceptedHook accepted, MesRetry retry,
+                       CommittedCheck committed)
     : cfxSender_ {settings.handle, MesPositionOf(slot)}
     , outboxFile_(outboxFile)
     , standingFailure_(std::move(standingFailure))
     , accepted_(std::move(accepted))
     , failure_(standingFailure_)
     , sender_(std::move(endpoint), outboxFile, *this, retry,
-              MesJournalFeed {journalDir, slot, [this](const UnitJournalEntry& entry) { return UnitsTestedOutboxMessage(entry, cfxSender_); }})
+              MesJournalFeed {journalDir, slot,
+                              [this](const UnitJournalEntry& entry) { return UnitsTestedOutboxMessage(entry, cfxSender_); },
+                              std::move(committed),
+                              // Taken on the station's thread before it can store a unit.
+                              UnitJournalEnd(journalDir)})
 {
 }
 

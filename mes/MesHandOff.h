@@ -27,12 +27,14 @@ public:
 
     // Starts the sender on folder/mes-outbox.db; on start it queues this
     // slot's units of the journal under `journalDir` that the outbox lacks.
-    // `slot` 0 means a station without slots. Settings that cannot be used
+    // `slot` 0 means a station without slots; `committed` settles the
+    // slot's pending journal lines (OutboxFeeder). Settings that cannot be used
     // set `error`, and the units are still queued, to go once the profile
     // is fixed and the station started again.
     static std::unique_ptr<MesHandOff> Start(const MesSettings& settings, const std::filesystem::path& folder,
                                              const std::filesystem::path& journalDir, int slot, std::string* error,
-                                             AcceptedHook accepted = {}, MesRetry retry = {});
+                                             AcceptedHook accepted = {}, MesRetry retry = {},
+                                             CommittedCheck committed = {});
     ~MesHandOff() override;
 
     // The unit, whose journal line ends at `position`, to the sender; at once.
@@ -53,7 +55,7 @@ public:
 private:
     MesHandOff(std::optional<MesEndpoint> endpoint, const MesSettings& settings,
                const std::filesystem::path& outboxFile, const std::filesystem::path& journalDir, int slot,
-               std::string standingFailure, AcceptedHook accepted, MesRetry retry);
+               std::string standingFailure, AcceptedHook accepted, MesRetry retry, CommittedCheck committed);
     void Accepted(const std::string& uniqueId) override;
     void Failed(const std::string& reason) override;
     void Buried(const std::string& uniqueId, const std::string& reason) override;

@@ -26,6 +26,9 @@ constexpr const char* kSchema =
     " queued_at TEXT NOT NULL,"
     " message TEXT NOT NULL,"
     " reason TEXT NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS held_line ("
+    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " line TEXT NOT NULL);"
     "CREATE TABLE IF NOT EXISTS journal_cursor ("
     " one INTEGER PRIMARY KEY CHECK (one = 1),"
     " file TEXT NOT NULL,"
@@ -86,19 +89,16 @@ MesOutbox::MesOutbox(const std::filesystem::path& file, OutboxAccess access)
 
 MesOutbox::~MesOutbox() = default;
 
-void MesOutbox::Add(const std::vector<OutboxMessage>& messages, const std::optional<JournalPosition>& cursor)
+void MesOutbox::Add(const std::vector<OutboxMessage>& messages, const std::optional<JournalPosition>& cursor,
+                    const std::vector<std::string>& held)
 {
-    const std::string now = JournalTimeText(JournalClock::now());
     Transaction transaction(*db_);
-    for (const OutboxMessage& message : messages) {
-        insert_->Reset();
-        insert_->Bind(1, &message.name);
-        insert_->Bind(2, &message.uniqueId);
-        insert_->Bind(3, &now);
-        insert_->Bind(4, &message.json);
-        insert_->Step();
-        insert_->Reset();
+    for (const std::string& line : held) {
+        SqliteStatement hold(*db_, "INSERT INTO held_line (line) VALUES (?)");
+        hold.Bind(1, &line);
+        hold.Step();
     }
+    InsertMessages(messages);
     if (cursor)
         SetCursor(*cursor);
     transaction.Commit();
@@ -130,6 +130,40 @@ void MesOutbox::SetCursor(const JournalPosition& cursor)
                                      std::to_string(cursor.offset) + ")");
     upsert.Bind(1, &cursor.file);
     upsert.Step();
+}
+
+void MesOutbox::InsertMessages(const std::vector<OutboxMessage>& messages)
+{
+    const std::string now = JournalTimeText(JournalClock::now());
+    for (const OutboxMessage& message : messages) {
+        insert_->Reset();
+        insert_->Bind(1, &message.name);
+        insert_->Bind(2, &message.uniqueId);
+        insert_->Bind(3, &now);
+        insert_->Bind(4, &message.json);
+        insert_->Step();
+        insert_->Reset();
+    }
+}
+
+std::vector<std::pair<int64_t, std::string>> MesOutbox::Held()
+{
+    std::vector<std::pair<int64_t, std::string>> lines;
+    if (!db_->Prepares("SELECT id FROM held_line"))
+        return lines;
+    SqliteStatement select(*db_, "SELECT id, line FROM held_line ORDER BY id");
+    while (select.Step())
+        lines.emplace_back(select.Integer(0), select.Text(1));
+    return lines;
+}
+
+void MesOutbox::Release(int64_t id, const std::vector<OutboxMessage>& messages)
+{
+    Transaction transaction(*db_);
+    SqliteStatement release(*db_, "DELETE FROM held_line WHERE id = " + std::to_string(id));
+    release.Step();
+    InsertMessages(messages);
+    transaction.Commit();
 }
 
 std::vector<OutboxEntry> MesOutbox::After(int64_t afterId, int limit)

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "records/UnitJournal.h"
@@ -56,9 +57,11 @@ public:
     MesOutbox(const MesOutbox&) = delete;
     MesOutbox& operator=(const MesOutbox&) = delete;
 
-    // Adds the messages and, when given, moves the journal cursor, in one
-    // transaction on the disk when this returns.
-    void Add(const std::vector<OutboxMessage>& messages, const std::optional<JournalPosition>& cursor = {});
+    // Adds the messages and, when given, moves the journal cursor and keeps
+    // the held journal lines, in one transaction on the disk when this
+    // returns.
+    void Add(const std::vector<OutboxMessage>& messages, const std::optional<JournalPosition>& cursor = {},
+             const std::vector<std::string>& held = {});
     void Add(const OutboxMessage& message, const std::optional<JournalPosition>& cursor = {});
     // A message known only by its id and text (name left empty).
     void Add(const std::string& uniqueId, const std::string& message);
@@ -66,6 +69,12 @@ public:
     std::optional<JournalPosition> Cursor();
     // Moves the cursor alone (past lines that give no message).
     void SetCursor(const JournalPosition& cursor);
+
+    // Pending journal lines the cursor has passed whose store could not be
+    // checked yet: id and line.
+    std::vector<std::pair<int64_t, std::string>> Held();
+    // Lets held line `id` go and adds the messages made of it, in one transaction.
+    void Release(int64_t id, const std::vector<OutboxMessage>& messages);
 
     // Up to `limit` entries after entry `afterId`, in order.
     std::vector<OutboxEntry> After(int64_t afterId, int limit);
@@ -83,6 +92,9 @@ public:
 
 private:
     class Transaction;
+
+    // Inside a transaction.
+    void InsertMessages(const std::vector<OutboxMessage>& messages);
 
     std::unique_ptr<SqliteDatabase> db_;
     std::unique_ptr<SqliteStatement> insert_;

@@ -11,6 +11,7 @@
 namespace {
 
 constexpr const char* kClosedByBroker = "the broker closed the connection";
+constexpr const char* kHeld = "units whose store could not be checked wait in the outbox: ";
 // A wait is drawn from this share below to this share above its length.
 constexpr double kJitter = 0.2;
 
@@ -96,11 +97,20 @@ bool MesSender::Feed(MesOutbox& outbox, OutboxFeeder& feeder)
 {
     try {
         feeder.TakeInbox([&] { observer_.Counted(outbox.Count(), outbox.DeadLetterCount()); });
+        if (feeder.SettleHeld() > 0)
+            observer_.Counted(outbox.Count(), outbox.DeadLetterCount());
+        TellHeld(feeder);
         return true;
     } catch (const StoreError& error) {
         observer_.Failed(std::string("units wait in the journal, the outbox did not take them: ") + error.what());
         return false;
     }
+}
+
+void MesSender::TellHeld(const OutboxFeeder& feeder)
+{
+    if (!feeder.HeldReason().empty())
+        observer_.Failed(std::string(kHeld) + feeder.HeldReason());
 }
 
 void MesSender::WaitToRetry(MesOutbox& outbox, OutboxFeeder& feeder, std::chrono::milliseconds wait)
@@ -148,6 +158,7 @@ bool MesSender::Run(bool drain)
             outbox->RetryDeadLetters();
         feeder.Recover();
         observer_.Counted(outbox->Count(), outbox->DeadLetterCount());
+        TellHeld(feeder);
     } catch (const StoreError& failure) {
         observer_.Failed(std::string("the journal was not read into the outbox: ") + failure.what());
     }

@@ -65,6 +65,8 @@ private:
     SessionEnd RunSession(MesOutbox& outbox, OutboxFeeder& feeder, bool drain);
     // Takes pushed units into the outbox; false, told, when it failed.
     bool Feed(MesOutbox& outbox, OutboxFeeder& feeder);
+    // Tells why units are held for their store's check, when they are.
+    void TellHeld(const OutboxFeeder& feeder);
     // Waits `wait` before the next connection, queuing units pushed meanwhile.
     void WaitToRetry(MesOutbox& outbox, OutboxFeeder& feeder, std::chrono::milliseconds wait);
     // Without a usable outbox the units stay in the journal alone: what is

@@ -167,6 +167,44 @@ public:
         }
     }
 
+    // On a connection of its own, so that it may run beside the stores of
+    // another thread; bounded by the store's deadline.
+    bool Holds(const std::string& location, const ResultRow& row) override
+    {
+        if (!refusal_.empty())
+            throw StoreError(refusal_);
+        const std::string verdict = std::filesystem::path(location).stem().string();
+        const auto started = steady_clock::now();
+        try {
+            pqxx::connection session(connection_);
+            const auto deadline = Deadline(session, started, deadline_);
+            try {
+                pqxx::work work(session);
+                if (work.exec1(std::string("SELECT to_regclass('") + kResultTable + "') IS NULL")[0].as<bool>())
+                    return false;
+                const pqxx::result found = work.exec_params(
+                    std::string("SELECT 1 FROM ") + kResultTable + " WHERE VERDICT = $1 AND STATION = $2 AND " +
+                        kColumnNames[static_cast<size_t>(Column::Sn)] + " = $3 AND " +
+                        kColumnNames[static_cast<size_t>(Column::Dtime)] + " = $4 LIMIT 1",
+                    verdict, station_, LineText(row[Column::Sn]), LineText(row[Column::Dtime]));
+                deadline->Disarm();
+                return !found.empty();
+            } catch (const std::exception&) {
+                if (deadline->Passed())
+                    throw StoreError("the line database did not answer within " +
+                                     std::to_string(deadline_.count() / 1000) + " s");
+                throw;
+            }
+        } catch (const StoreError&) {
+            throw;
+        } catch (const std::exception& error) {
+            std::string reason = error.what();
+            while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' '))
+                reason.pop_back();
+            throw StoreError("the line database cannot be reached: " + reason);
+        }
+    }
+
     // The operator's sentence for an engine error; a lost connection is
     // dropped so that the next store connects again.
     // `late`: the store's deadline had passed.

@@ -45,6 +45,12 @@ public:
 
     // Starts one store; a missing store is brought into being by the commit.
     virtual std::unique_ptr<StoreTransaction> Begin(const std::string& location) = 0;
+
+    // Whether the store at `location` holds a committed row with the SN and
+    // DTIME of `row` (a store not yet made holds none): how a unit whose
+    // station died around the commit is settled. Throws StoreError when it
+    // cannot tell.
+    virtual bool Holds(const std::string& location, const ResultRow& row) = 0;
 };
 
 // The station's default: SQLite files with SNTable.

@@ -252,6 +252,24 @@ public:
         }
     }
 
+    bool Holds(const std::string& location, const ResultRow& row) override
+    {
+        if (!std::filesystem::exists(location))
+            return false;
+        // Read-write without create: a store torn by a crash mid-commit
+        // left a journal that only a writer can roll back before reading.
+        SqliteDatabase db(location, SQLITE_OPEN_READWRITE);
+        const std::string find = "SELECT 1 FROM " + kTable + " WHERE " + QuoteIdentifier(kColumnNames[static_cast<size_t>(Column::Sn)]) +
+                                 " = ?1 AND " + QuoteIdentifier(kColumnNames[static_cast<size_t>(Column::Dtime)]) + " = ?2 LIMIT 1";
+        // An empty file, or one without the table: no row yet.
+        if (!db.Prepares(find))
+            return false;
+        SqliteStatement select(db, find);
+        select.Bind(1, &row[Column::Sn]);
+        select.Bind(2, &row[Column::Dtime]);
+        return select.Step();
+    }
+
 private:
     SqliteStoreSteps steps_;
 };

@@ -42,6 +42,9 @@ constexpr const char* kValues = "values";
 constexpr const char* kReference = "reference";
 constexpr const char* kDurationMs = "duration_ms";
 constexpr const char* kStartMs = "start_ms";
+constexpr const char* kPending = "pending";
+constexpr const char* kDtime = "dtime";
+constexpr const char* kRecovered = "recovered";
 }  // namespace key
 
 std::tm LocalTime(JournalClock::time_point t)
@@ -160,7 +163,7 @@ std::string UnitJournalLine(const UnitJournalEntry& entry)
     json items = json::array();
     for (const auto& item : entry.items)
         items.push_back(ItemJson(item));
-    const json line{{key::kStation, entry.station},
+    json line{{key::kStation, entry.station},
                     {key::kSlot, entry.slot},
                     {key::kSn, entry.sn},
                     {key::kMac, entry.mac},
@@ -174,6 +177,13 @@ std::string UnitJournalLine(const UnitJournalEntry& entry)
                     {key::kRefusal, entry.refusal},
                     {key::kMaintenance, entry.maintenance},
                     {key::kItems, items}};
+    // Only the lines that are not plain units carry these.
+    if (entry.pending) {
+        line[key::kPending] = true;
+        line[key::kDtime] = entry.dtime;
+    }
+    if (entry.recovered)
+        line[key::kRecovered] = true;
     return line.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
@@ -243,6 +253,9 @@ std::optional<UnitJournalEntry> ParseUnitJournalLine(const std::string& line)
         entry.stored = value.at(key::kStored).get<bool>();
         entry.refusal = value.at(key::kRefusal).get<std::string>();
         entry.maintenance = value.at(key::kMaintenance).get<bool>();
+        entry.pending = value.value(key::kPending, false);
+        entry.dtime = value.value(key::kDtime, std::string());
+        entry.recovered = value.value(key::kRecovered, false);
         for (const auto& item : value.at(key::kItems)) {
             entry.items.push_back({item.at(key::kName).get<std::string>(), item.at(key::kResult).get<std::string>(),
                                    item.at(key::kValues).get<std::vector<std::string>>(),
@@ -265,10 +278,13 @@ UnitJournalRead ReadUnitJournal(const std::filesystem::path& file)
     for (std::string line; std::getline(in, line);) {
         if (line.empty())
             continue;
-        if (auto entry = ParseUnitJournalLine(line))
-            read.entries.push_back(std::move(*entry));
-        else
+        auto entry = ParseUnitJournalLine(line);
+        if (!entry)
             ++read.skippedLines;
+        else if (entry->pending)
+            ++read.pendingLines;
+        else
+            read.entries.push_back(std::move(*entry));
     }
     return read;
 }
@@ -286,8 +302,26 @@ std::vector<std::filesystem::path> UnitJournalFiles(const std::filesystem::path&
     return files;
 }
 
+bool SameJournalUnit(const UnitJournalEntry& a, const UnitJournalEntry& b)
+{
+    // At the journal's precision: one side may not have been read back yet.
+    using std::chrono::floor;
+    using std::chrono::milliseconds;
+    return a.slot == b.slot && floor<milliseconds>(a.recorded) == floor<milliseconds>(b.recorded) && a.sn == b.sn;
+}
+
+JournalPosition UnitJournalEnd(const std::filesystem::path& dir)
+{
+    const auto files = UnitJournalFiles(dir);
+    if (files.empty())
+        return {};
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(files.back(), ec);
+    return {files.back().filename().string(), ec ? 0 : static_cast<int64_t>(size)};
+}
+
 bool ReadUnitJournalFrom(const std::filesystem::path& file, int64_t offset,
-                         const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found)
+                         const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found, int64_t until)
 {
     std::ifstream in(file, std::ios::binary);
     if (!in)
@@ -298,6 +332,8 @@ bool ReadUnitJournalFrom(const std::filesystem::path& file, int64_t offset,
     while (std::getline(in, line)) {
         if (in.eof())
             break;  // no line feed yet: not a whole line
+        if (until >= 0 && position.offset + static_cast<int64_t>(line.size()) + 1 > until)
+            break;
         position.offset += static_cast<int64_t>(line.size()) + 1;
         if (line.empty())
             continue;

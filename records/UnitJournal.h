@@ -42,7 +42,21 @@ struct UnitJournalEntry {
     std::string refusal;                // why it was refused; "" when stored
     bool maintenance = false;
     std::vector<JournalItem> items;
+    // A line written and synced just before the store's commit: the unit
+    // is not stored yet, and the line is no unit. A later line of the same
+    // unit (slot, SN and `recorded`) settles it, stored or refused; a
+    // station that died before writing that line leaves it to the sender's
+    // start, which looks the row up by SN and `dtime` (the row's DTIME).
+    bool pending = false;
+    std::string dtime;
+    // Written by the sender for a pending line whose row it found: a unit
+    // like any other, whose message the sender queued before writing it.
+    bool recovered = false;
 };
+
+// Whether two lines are of the same unit: a pending line and the line that
+// settles it.
+bool SameJournalUnit(const UnitJournalEntry& a, const UnitJournalEntry& b);
 
 // The day's file of `recorded` (local date) under `dir`: dir/units/YYYY-MM-DD.jsonl.
 std::filesystem::path UnitJournalPath(const std::filesystem::path& dir, JournalClock::time_point recorded);
@@ -84,17 +98,26 @@ std::vector<std::filesystem::path> UnitJournalFiles(const std::filesystem::path&
 // with each entry that parses and the position its line ends at. A last line
 // without its line feed (still being written, or torn) is not read. Returns
 // false when the file cannot be opened.
+// Pending lines are read as any other. With `until` at or above zero no
+// line ending past that offset is read.
 bool ReadUnitJournalFrom(const std::filesystem::path& file, int64_t offset,
-                         const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found);
+                         const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found,
+                         int64_t until = -1);
+
+// Where the journal under `dir` ends now: its last day file and that file's
+// size; an empty file name when it has none.
+JournalPosition UnitJournalEnd(const std::filesystem::path& dir);
 
 struct UnitJournalRead {
     std::vector<UnitJournalEntry> entries;
     int skippedLines = 0;  // lines that are not a whole entry (torn by a crash)
+    int pendingLines = 0;  // pending lines: neither units nor torn
     bool opened = false;
 };
 
 // Reads a journal file; lines that do not parse as an entry are skipped and
-// counted, every other line is read.
+// counted, pending lines are skipped (their unit counts by the line that
+// settles it), every other line is read.
 UnitJournalRead ReadUnitJournal(const std::filesystem::path& file);
 
 // Parses one line; nothing when it is not a whole entry.

@@ -242,16 +242,22 @@ public:
     // result files; `maintenance` as it was before the store.
     UnitJournalEntry JournalEntry(bool stored, bool maintenance);
     void RecordUnitInJournal(bool stored, bool maintenance);
-    // A stored unit's line, made before its store and written the moment
-    // the store commits; then the unit goes to the MES hand-off.
+    // A stored unit's lines, made before its store: the pending line is
+    // written and synced just before the commit, the unit's line the moment
+    // the commit returned; then the unit goes to the MES hand-off. A store
+    // that fails after the pending line settles it with a refusal line.
     struct CommittedUnit {
         UnitJournalEntry entry;
         std::string line;
+        std::string pendingLine;
+        bool pendingJournaled = false;
         bool journaled = false;
         JournalPosition position;
     };
     CommittedUnit PrepareCommittedUnit(bool maintenance);
+    void JournalPendingUnit(CommittedUnit& unit);
     void JournalCommittedUnit(CommittedUnit& unit);
+    void JournalRefusedUnit(CommittedUnit& unit);
     void HandOffCommittedUnit(const CommittedUnit& unit);
     // The MES hand-off ([MES], station/MesHandOffControl.cpp): started with
     // the station, fed each stored unit's journal entry, its waiting count
@@ -269,6 +275,9 @@ public:
     std::string ResultDbPath();
     // The line-wide store when the profile names one ([ResultDB] URL).
     void ChooseResultStore();
+    // Whether a pending journal line's row was committed, for the MES
+    // sender's thread: on a store of its own, never this thread's.
+    std::function<bool(const UnitJournalEntry&)> UnitCommittedCheck();
     // What one store into the result store came to.
     struct StoreOutcome {
         std::optional<Column> duplicate;  // the identity a stored row shares
@@ -278,9 +287,12 @@ public:
     // then the row with its time and repair mark inserted and committed. It
     // has ended when this returns; nothing is shown. Engine errors throw
     // StoreError.
-    // `committed` runs the moment the commit returned, before the store
+    // `dtime` is the row's DTIME. `committing` runs just before the
+    // commit, `committed` the moment the commit returned, before the store
     // lets go of the file.
-    StoreOutcome StoreUnitRow(const ResultRow& row, const std::function<void()>& committed = {});
+    StoreOutcome StoreUnitRow(const ResultRow& row, const std::string& dtime,
+                              const std::function<void()>& committing = {},
+                              const std::function<void()>& committed = {});
     // The folder of the result and lookup databases.
     std::filesystem::path StationFilesDir() const;
 

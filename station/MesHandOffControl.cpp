@@ -37,7 +37,8 @@ void CRuriZudaDlg::StartMesHandOff()
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
     // Settings that cannot be used still queue every unit.
-    mes_ = MesHandOff::Start(settings, folder, StationFilesDir(), options_.slot, &mesStartError_);
+    mes_ = MesHandOff::Start(settings, folder, StationFilesDir(), options_.slot, &mesStartError_, {}, {},
+                             UnitCommittedCheck());
     if (!mesStartError_.empty())
         TraceOut(("ERROR: " + mesStartError_ + "\n").c_str());
     window_.StartTimer(ctl::kMesStatusTimer, ctl::kTimerPeriodMs);

@@ -3,11 +3,10 @@
 // it, unless the station is in maintenance mode.
 #include "station/CRuriZudaDlg.h"
 
-#include <ctime>
-
 #include "records/ExecutableDir.h"
 #include "records/PgResultStore.h"
 #include "records/ResultStore.h"
+#include "records/UnitJournal.h"
 
 namespace {
 
@@ -64,15 +63,7 @@ const char* DuplicateMessage(Column key)
     }
 }
 
-// The local time as ctime writes it: 24 characters and a line feed.
-std::string CtimeNow()
-{
-    const std::time_t now = std::time(nullptr);
-    char text[26] = {};
-    if (!ctime_r(&now, text))
-        return "";
-    return text;
-}
+
 
 }  // namespace
 
@@ -95,6 +86,20 @@ void CRuriZudaDlg::ChooseResultStore()
         return;
     systemResults_ = MakePgResultStore(profile.resultDb.url, profile.resultDb.station);
     options_.results = systemResults_.get();
+}
+
+std::function<bool(const UnitJournalEntry&)> CRuriZudaDlg::UnitCommittedCheck()
+{
+    const std::shared_ptr<ResultStore> store =
+        profile.resultDb.url.empty() ? MakeSqliteResultStore()
+                                     : MakePgResultStore(profile.resultDb.url, profile.resultDb.station);
+    const std::filesystem::path folder = StationFilesDir();
+    return [store, folder](const UnitJournalEntry& entry) {
+        ResultRow row;
+        row[Column::Sn] = entry.sn;
+        row[Column::Dtime] = entry.dtime;
+        return store->Holds((folder / (entry.verdict == kPass ? kPassFile : kFailFile)).string(), row);
+    };
 }
 
 std::filesystem::path CRuriZudaDlg::StationFilesDir() const
@@ -130,13 +135,15 @@ int CRuriZudaDlg::SaveUnitRecord()
     // is shown: a box waits on the operator, and a transaction left open
     // meanwhile would keep every other station out of the same file or
     // identities for as long.
-    // The journal line is the durable record every hand-off is made from:
-    // made before the store, it is written the moment the row commits, so
-    // nothing (no box, no closing of the file) stands between the two.
+    // The journal is the durable record every hand-off is made from: the
+    // unit's pending line is on the disk before the commit, so a station
+    // that dies anywhere after it leaves the unit to be settled on the next
+    // start; its line proper is written the moment the row commits.
     CommittedUnit committed = PrepareCommittedUnit(maintenance);
     StoreOutcome outcome;
     try {
-        outcome = StoreUnitRow(UnitRow(), [&] { JournalCommittedUnit(committed); });
+        outcome = StoreUnitRow(UnitRow(), committed.entry.dtime, [&] { JournalPendingUnit(committed); },
+                               [&] { JournalCommittedUnit(committed); });
     } catch (const StoreError& error) {
         storeRefusal_ = kStoreFailedPrefix + std::string(error.what());
     }
@@ -146,7 +153,7 @@ int CRuriZudaDlg::SaveUnitRecord()
     if (stored)
         HandOffCommittedUnit(committed);
     else
-        RecordUnitInJournal(false, maintenance);
+        JournalRefusedUnit(committed);
     if (!stored) {
         window_.MessageBox(storeRefusal_, kApplicationName, BoxIcon::Warning);
         return 0;
@@ -158,7 +165,9 @@ int CRuriZudaDlg::SaveUnitRecord()
     return 1;
 }
 
-CRuriZudaDlg::StoreOutcome CRuriZudaDlg::StoreUnitRow(const ResultRow& row, const std::function<void()>& committed)
+CRuriZudaDlg::StoreOutcome CRuriZudaDlg::StoreUnitRow(const ResultRow& row, const std::string& dtime,
+                                                      const std::function<void()>& committing,
+                                                      const std::function<void()>& committed)
 {
     const auto store = options_.results->Begin(ResultDbPath());
     StoreOutcome outcome;
@@ -167,9 +176,11 @@ CRuriZudaDlg::StoreOutcome CRuriZudaDlg::StoreUnitRow(const ResultRow& row, cons
     if (outcome.duplicate)
         return outcome;
     ResultRow stored = row;
-    stored[Column::Dtime] = CtimeNow();
+    stored[Column::Dtime] = dtime;
     stored[Column::IsRepair] = MaintenanceMode == 1 ? kRepairMark : "";
     store->Insert(stored);
+    if (committing)
+        committing();
     outcome.created = store->Commit();
     if (committed)
         committed();

@@ -3,6 +3,7 @@
 // latest one-key test with what it read and what that was checked against.
 #include "station/CRuriZudaDlg.h"
 
+#include <ctime>
 #include <string_view>
 
 #include <unistd.h>
@@ -53,6 +54,17 @@ const ItemValues kItemValues[] = {
     {"TESTKEY", {&UnitRecord::keyResult}, NoReference},
 };
 
+// The row's DTIME: the local time as ctime writes it, 24 characters and a
+// line feed.
+std::string RowTimeText(JournalClock::time_point t)
+{
+    const std::time_t seconds = JournalClock::to_time_t(t);
+    char text[26] = {};
+    if (!ctime_r(&seconds, text))
+        return "";
+    return text;
+}
+
 std::string HostName()
 {
     char name[256] = {};
@@ -99,8 +111,32 @@ CRuriZudaDlg::CommittedUnit CRuriZudaDlg::PrepareCommittedUnit(bool maintenance)
 {
     CommittedUnit unit;
     unit.entry = JournalEntry(true, maintenance);
+    unit.entry.dtime = RowTimeText(unit.entry.recorded);
     unit.line = UnitJournalLine(unit.entry);
+    UnitJournalEntry pending = unit.entry;
+    pending.pending = true;
+    unit.pendingLine = UnitJournalLine(pending);
     return unit;
+}
+
+void CRuriZudaDlg::JournalPendingUnit(CommittedUnit& unit)
+{
+    std::string error;
+    // Not written: the commit goes on, and the unit's line (or, failing
+    // that, the outbox on this thread) is its record.
+    unit.pendingJournaled = AppendUnitJournalLine(StationFilesDir(), unit.entry.recorded, unit.pendingLine, &error);
+    if (!unit.pendingJournaled)
+        TraceOut(("ERROR: the unit's pending journal line was not written: " + error + "\n").c_str());
+}
+
+void CRuriZudaDlg::JournalRefusedUnit(CommittedUnit& unit)
+{
+    // The refusal is of the same unit as its pending line, which it settles.
+    unit.entry.stored = false;
+    unit.entry.refusal = storeRefusal_;
+    std::string error;
+    if (!AppendUnitJournal(StationFilesDir(), unit.entry, &error))
+        TraceOut(("ERROR: the unit journal was not written: " + error + "\n").c_str());
 }
 
 void CRuriZudaDlg::JournalCommittedUnit(CommittedUnit& unit)
