@@ -38,7 +38,7 @@ MesHandOff::MesHandOff(std::optional<MesEndpoint> endpoint, const MesSettings& s
                               [this](const UnitJournalEntry& entry) { return UnitsTestedOutboxMessage(entry, cfxSender_); },
                               std::move(committed),
                               // Taken on the station's thread before it can store a unit.
-                              UnitJournalEnd(journalDir)})
+                              UnitJournalEnd(journalDir), cfxSender_})
 {
 }
 

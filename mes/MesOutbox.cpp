@@ -38,9 +38,19 @@ constexpr const char* kSchema =
 constexpr const char* kAddedColumns[][2] = {
     {"message_name", "ALTER TABLE outbox ADD COLUMN message_name TEXT NOT NULL DEFAULT ''"},
     {"rejections", "ALTER TABLE outbox ADD COLUMN rejections INTEGER NOT NULL DEFAULT 0"},
+    {"unit_line", "ALTER TABLE outbox ADD COLUMN unit_line TEXT NOT NULL DEFAULT ''"},
+    {"unit_source", "ALTER TABLE outbox ADD COLUMN unit_source TEXT NOT NULL DEFAULT ''"},
+    {"unit_position", "ALTER TABLE outbox ADD COLUMN unit_position INTEGER NOT NULL DEFAULT 0"},
 };
 
-constexpr const char* kEntryColumns = "id, unique_id, queued_at, message, message_name, rejections";
+constexpr const char* kUnreadableLine = "the unit's journal line kept in the outbox cannot be read";
+
+constexpr const char* kEntryColumns =
+    "id, unique_id, queued_at, message, message_name, rejections, unit_line, unit_source, unit_position";
+// Outboxes of earlier versions opened read-only lack the newer columns.
+constexpr const char* kFirstEntryColumns = "id, unique_id, queued_at, message, '', 0, '', '', 0";
+constexpr const char* kNamedEntryColumns =
+    "id, unique_id, queued_at, message, message_name, rejections, '', '', 0";
 
 int OpenFlags(OutboxAccess access)
 {
@@ -78,13 +88,16 @@ MesOutbox::MesOutbox(const std::filesystem::path& file, OutboxAccess access)
 {
     if (access == OutboxAccess::ReadOnly)
         return;
+    writable_ = true;
     db_->Execute(kSchema);
     for (const auto& [column, alter] : kAddedColumns) {
         if (!db_->Prepares(std::string("SELECT ") + column + " FROM outbox"))
             db_->Execute(alter);
     }
     insert_ = std::make_unique<SqliteStatement>(
-        *db_, "INSERT INTO outbox (message_name, unique_id, queued_at, message) VALUES (?, ?, ?, ?)");
+        *db_,
+        "INSERT INTO outbox (message_name, unique_id, queued_at, message, unit_line, unit_source, unit_position)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?)");
 }
 
 MesOutbox::~MesOutbox() = default;
@@ -141,6 +154,10 @@ void MesOutbox::InsertMessages(const std::vector<OutboxMessage>& messages)
         insert_->Bind(2, &message.uniqueId);
         insert_->Bind(3, &now);
         insert_->Bind(4, &message.json);
+        insert_->Bind(5, &message.unitLine);
+        insert_->Bind(6, &message.sender.handle);
+        const std::string position = std::to_string(message.sender.positionNumber);
+        insert_->Bind(7, &position);
         insert_->Step();
         insert_->Reset();
     }
@@ -168,18 +185,49 @@ void MesOutbox::Release(int64_t id, const std::vector<OutboxMessage>& messages)
 
 std::vector<OutboxEntry> MesOutbox::After(int64_t afterId, int limit)
 {
-    // Outboxes of earlier versions opened read-only lack the newer columns.
-    const bool current = db_->Prepares("SELECT message_name, rejections FROM outbox");
-    SqliteStatement select(*db_, std::string("SELECT ") +
-                                     (current ? kEntryColumns : "id, unique_id, queued_at, message, '', 0") +
-                                     " FROM outbox WHERE id > " + std::to_string(afterId) + " ORDER BY id LIMIT " +
-                                     std::to_string(limit));
+    const char* columns = db_->Prepares("SELECT unit_line FROM outbox")                ? kEntryColumns
+                          : db_->Prepares("SELECT message_name, rejections FROM outbox") ? kNamedEntryColumns
+                                                                                         : kFirstEntryColumns;
     std::vector<OutboxEntry> entries;
-    while (select.Step()) {
-        entries.push_back({select.Integer(0), select.Text(1), select.Text(2), select.Text(3), select.Text(4),
-                           static_cast<int>(select.Integer(5))});
+    std::vector<std::pair<std::string, CfxSender>> lines;
+    {
+        SqliteStatement select(*db_, std::string("SELECT ") + columns + " FROM outbox WHERE id > " +
+                                         std::to_string(afterId) + " ORDER BY id LIMIT " + std::to_string(limit));
+        while (select.Step()) {
+            entries.push_back({select.Integer(0), select.Text(1), select.Text(2), select.Text(3), select.Text(4),
+                               static_cast<int>(select.Integer(5))});
+            lines.emplace_back(select.Text(6), CfxSender {select.Text(7), static_cast<int>(select.Integer(8))});
+        }
     }
-    return entries;
+    std::vector<OutboxEntry> made;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].message.empty() && !lines[i].first.empty() &&
+            !MakeUnitMessage(entries[i], lines[i].first, lines[i].second))
+            continue;
+        made.push_back(std::move(entries[i]));
+    }
+    return made;
+}
+
+bool MesOutbox::MakeUnitMessage(OutboxEntry& entry, const std::string& line, const CfxSender& sender)
+{
+    const auto unit = ParseUnitJournalLine(line);
+    if (!unit) {
+        if (writable_)
+            Bury(entry.id, kUnreadableLine);
+        return !writable_;
+    }
+    const CfxMessage message = UnitsTestedMessage(*unit, sender);
+    entry.uniqueId = message.uniqueId;
+    entry.message = message.json;
+    if (writable_) {
+        SqliteStatement keep(*db_, "UPDATE outbox SET unique_id = ?, message = ?, unit_line = '' WHERE id = " +
+                                       std::to_string(entry.id));
+        keep.Bind(1, &entry.uniqueId);
+        keep.Bind(2, &entry.message);
+        keep.Step();
+    }
+    return true;
 }
 
 void MesOutbox::Remove(const std::vector<int64_t>& ids)
@@ -187,8 +235,18 @@ void MesOutbox::Remove(const std::vector<int64_t>& ids)
     std::string list;
     for (const int64_t id : ids)
         list += (list.empty() ? "" : ",") + std::to_string(id);
-    SqliteStatement remove(*db_, "DELETE FROM outbox WHERE id IN (" + list + ")");
-    remove.Step();
+    // Not waited for on the disk: a removal a power cut undoes sends the
+    // message again, a repeat the MES drops by its UniqueID; the next entry
+    // added syncs it with its own. The next message goes out that much sooner.
+    db_->Execute("PRAGMA synchronous=NORMAL");
+    try {
+        SqliteStatement remove(*db_, "DELETE FROM outbox WHERE id IN (" + list + ")");
+        remove.Step();
+    } catch (...) {
+        db_->Execute("PRAGMA synchronous=FULL");
+        throw;
+    }
+    db_->Execute("PRAGMA synchronous=FULL");
 }
 
 int MesOutbox::CountRejection(int64_t id)
@@ -209,7 +267,8 @@ void MesOutbox::Bury(int64_t id, const std::string& reason)
                              std::to_string(id));
     move.Bind(1, &reason);
     move.Step();
-    Remove({id});
+    SqliteStatement remove(*db_, "DELETE FROM outbox WHERE id = " + std::to_string(id));
+    remove.Step();
     transaction.Commit();
 }
 

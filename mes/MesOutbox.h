@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "mes/UnitsTestedMessage.h"
 #include "records/UnitJournal.h"
 
 class SqliteDatabase;
@@ -20,6 +21,11 @@ struct OutboxMessage {
     std::string name;      // the envelope's MessageName
     std::string uniqueId;  // the envelope's UniqueID
     std::string json;      // the whole envelope
+    // Or a UnitsTested message kept as its unit's journal line and sender
+    // (json and uniqueId empty), made when first read: reading a long
+    // journal back then writes a fifth as much.
+    std::string unitLine = {};
+    CfxSender sender = {};
 };
 
 // One message waiting for the broker.
@@ -76,7 +82,9 @@ public:
     // Lets held line `id` go and adds the messages made of it, in one transaction.
     void Release(int64_t id, const std::vector<OutboxMessage>& messages);
 
-    // Up to `limit` entries after entry `afterId`, in order.
+    // Up to `limit` entries after entry `afterId`, in order. A message kept
+    // as its unit's line is made here, and (read-write) kept from then on;
+    // a line that cannot be read becomes a dead letter.
     std::vector<OutboxEntry> After(int64_t afterId, int limit);
     // Removes the entries in one transaction.
     void Remove(const std::vector<int64_t>& ids);
@@ -96,6 +104,10 @@ private:
     // Inside a transaction.
     void InsertMessages(const std::vector<OutboxMessage>& messages);
 
+    // The message of a unit kept as its line; false when the line cannot be read.
+    bool MakeUnitMessage(OutboxEntry& entry, const std::string& line, const CfxSender& sender);
+
     std::unique_ptr<SqliteDatabase> db_;
     std::unique_ptr<SqliteStatement> insert_;
+    bool writable_ = false;
 };

@@ -21,8 +21,15 @@ struct SettleOnExit {
 // A pending line read and not yet settled, with where it starts.
 struct Unsettled {
     UnitJournalEntry entry;
+    JournalLineHead head;
     JournalPosition start;
 };
+
+bool Settles(const JournalLineHead& line, const Unsettled& pending)
+{
+    // Both lines are written by one station from one entry: the same text.
+    return line.slot == pending.head.slot && line.sn == pending.head.sn && line.recorded == pending.head.recorded;
+}
 
 }  // namespace
 
@@ -46,6 +53,18 @@ OutboxFeeder::Settled OutboxFeeder::Check(const UnitJournalEntry& pending)
         heldReason_ = error.what();
         return Settled::Unknown;
     }
+}
+
+std::optional<OutboxMessage> OutboxFeeder::Queued(const std::string& line)
+{
+    if (feed_->sender)
+        return OutboxMessage {kUnitsTestedMessageName, "", "", line, *feed_->sender};
+    // A line whose head reads but whose items do not is no whole entry, as
+    // for every other reader of the journal.
+    const auto entry = ParseUnitJournalLine(line);
+    if (!entry)
+        return std::nullopt;
+    return feed_->message(*entry);
 }
 
 void OutboxFeeder::JournalRecovered(UnitJournalEntry entry)
@@ -90,21 +109,24 @@ int64_t OutboxFeeder::Recover()
             break;
         const int64_t from = cursor_ && name == cursor_->file ? cursor_->offset : 0;
         JournalPosition lineStart {name, from};
-        ReadUnitJournalFrom(
+        ReadUnitJournalHeadsFrom(
             file, from,
-            [&](UnitJournalEntry&& entry, const JournalPosition& end) {
+            [&](const std::string& line, const JournalLineHead& head, const JournalPosition& end) {
                 const JournalPosition start = std::exchange(lineStart, end);
                 readTo = end;
-                if (entry.slot != feed_->slot)
+                if (head.slot != feed_->slot)
                     return;
-                if (entry.pending) {
-                    unsettled.push_back({std::move(entry), start});
+                if (head.pending) {
+                    if (auto entry = ParseUnitJournalLine(line))
+                        unsettled.push_back({std::move(*entry), head, start});
                     return;
                 }
-                std::erase_if(unsettled, [&](const Unsettled& u) { return SameJournalUnit(u.entry, entry); });
+                std::erase_if(unsettled, [&](const Unsettled& u) { return Settles(head, u); });
                 // A recovered line's message was queued by the start that wrote it.
-                if (entry.stored && !entry.recovered)
-                    batch.push_back(feed_->message(entry));
+                if (head.stored && !head.recovered) {
+                    if (auto message = Queued(line))
+                        batch.push_back(std::move(*message));
+                }
                 if (batch.size() >= kRecoveryBatch)
                     flush();
             },

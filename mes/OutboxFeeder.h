@@ -26,6 +26,10 @@ struct MesJournalFeed {
     // Where the journal ended when the station started: the lines past it
     // are this run's and come through the inbox. Nothing: read to the end.
     std::optional<JournalPosition> until = {};
+    // When set, units read back from the journal are queued as their lines
+    // (UnitsTested from this sender), their messages made when first sent;
+    // else `message` makes each at once.
+    std::optional<CfxSender> sender = {};
 };
 
 // How often units held for their store's check are checked again, at most.
@@ -59,6 +63,9 @@ public:
 
 private:
     enum class Settled { Stored, NotStored, Unknown };
+    // The outbox's message for a stored unit read back from the journal;
+    // nothing when the line is no whole entry.
+    std::optional<OutboxMessage> Queued(const std::string& line);
     Settled Check(const UnitJournalEntry& pending);
     // The sender's own line for a pending unit it queued, for the journal's
     // other readers.

@@ -320,8 +320,12 @@ JournalPosition UnitJournalEnd(const std::filesystem::path& dir)
     return {files.back().filename().string(), ec ? 0 : static_cast<int64_t>(size)};
 }
 
-bool ReadUnitJournalFrom(const std::filesystem::path& file, int64_t offset,
-                         const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found, int64_t until)
+namespace {
+
+// Calls `found` with each whole line from `offset` on (and not past
+// `until`, when at or above zero) and the position it ends at.
+bool ReadWholeLines(const std::filesystem::path& file, int64_t offset, int64_t until,
+                    const std::function<void(const std::string&, const JournalPosition&)>& found)
 {
     std::ifstream in(file, std::ios::binary);
     if (!in)
@@ -335,10 +339,128 @@ bool ReadUnitJournalFrom(const std::filesystem::path& file, int64_t offset,
         if (until >= 0 && position.offset + static_cast<int64_t>(line.size()) + 1 > until)
             break;
         position.offset += static_cast<int64_t>(line.size()) + 1;
-        if (line.empty())
-            continue;
-        if (auto entry = ParseUnitJournalLine(line))
-            found(std::move(*entry), position);
+        if (!line.empty())
+            found(line, position);
     }
     return true;
+}
+
+// Reads the head's fields of a line's outer object and skips the rest
+// (the items) without building it.
+class HeadReader : public nlohmann::json_sax<json> {
+public:
+    explicit HeadReader(JournalLineHead& head)
+        : head_(head)
+    {
+    }
+
+    bool Whole() const { return (seen_ & kAllSeen) == kAllSeen; }
+
+    bool null() override { return true; }
+    bool boolean(bool value) override
+    {
+        if (depth_ == 1) {
+            if (key_ == key::kStored) {
+                head_.stored = value;
+                seen_ |= kStoredSeen;
+            } else if (key_ == key::kPending)
+                head_.pending = value;
+            else if (key_ == key::kRecovered)
+                head_.recovered = value;
+        }
+        return true;
+    }
+    bool number_integer(number_integer_t value) override
+    {
+        if (depth_ == 1 && key_ == key::kSlot) {
+            head_.slot = static_cast<int>(value);
+            seen_ |= kSlotSeen;
+        }
+        return true;
+    }
+    bool number_unsigned(number_unsigned_t value) override
+    {
+        return number_integer(static_cast<number_integer_t>(value));
+    }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t& value) override
+    {
+        if (depth_ == 1 && key_ == key::kSn) {
+            head_.sn = std::move(value);
+            seen_ |= kSnSeen;
+        } else if (depth_ == 1 && key_ == key::kRecorded) {
+            head_.recorded = std::move(value);
+            seen_ |= kRecordedSeen;
+        }
+        return true;
+    }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(std::size_t) override
+    {
+        ++depth_;
+        return true;
+    }
+    bool key(string_t& value) override
+    {
+        if (depth_ == 1)
+            key_ = std::move(value);
+        return true;
+    }
+    bool end_object() override
+    {
+        --depth_;
+        return true;
+    }
+    bool start_array(std::size_t) override
+    {
+        ++depth_;
+        return true;
+    }
+    bool end_array() override
+    {
+        --depth_;
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+private:
+    // The slot is absent from lines written before the journal named it.
+    static constexpr unsigned kSlotSeen = 1, kSnSeen = 2, kRecordedSeen = 4, kStoredSeen = 8;
+    static constexpr unsigned kAllSeen = kSnSeen | kRecordedSeen | kStoredSeen;
+
+    JournalLineHead& head_;
+    int depth_ = 0;
+    std::string key_;
+    unsigned seen_ = 0;
+};
+
+}  // namespace
+
+std::optional<JournalLineHead> ParseUnitJournalHead(const std::string& line)
+{
+    JournalLineHead head;
+    HeadReader reader(head);
+    if (line.empty() || line.front() != '{' || !json::sax_parse(line, &reader) || !reader.Whole())
+        return std::nullopt;
+    return head;
+}
+
+bool ReadUnitJournalHeadsFrom(
+    const std::filesystem::path& file, int64_t offset,
+    const std::function<void(const std::string& line, const JournalLineHead&, const JournalPosition&)>& found,
+    int64_t until)
+{
+    return ReadWholeLines(file, offset, until, [&](const std::string& line, const JournalPosition& position) {
+        if (const auto head = ParseUnitJournalHead(line))
+            found(line, *head, position);
+    });
+}
+
+bool ReadUnitJournalFrom(const std::filesystem::path& file, int64_t offset,
+                         const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found, int64_t until)
+{
+    return ReadWholeLines(file, offset, until, [&](const std::string& line, const JournalPosition& position) {
+        if (auto entry = ParseUnitJournalLine(line))
+            found(std::move(*entry), position);
+    });
 }

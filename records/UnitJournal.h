@@ -104,6 +104,28 @@ bool ReadUnitJournalFrom(const std::filesystem::path& file, int64_t offset,
                          const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found,
                          int64_t until = -1);
 
+// What a reader that only sorts lines needs of one: read without building
+// the entry (its items above all), for reading a long journal back fast.
+struct JournalLineHead {
+    int slot = 0;
+    std::string sn;
+    std::string recorded;  // as written
+    bool stored = false;
+    bool pending = false;
+    bool recovered = false;
+};
+
+// The head of one line; nothing when it is not a JSON object with the
+// head's fields. Whether the rest of the line is a whole entry is not
+// checked: ParseUnitJournalLine does.
+std::optional<JournalLineHead> ParseUnitJournalHead(const std::string& line);
+
+// As ReadUnitJournalFrom, with each line's text and head.
+bool ReadUnitJournalHeadsFrom(
+    const std::filesystem::path& file, int64_t offset,
+    const std::function<void(const std::string& line, const JournalLineHead&, const JournalPosition&)>& found,
+    int64_t until = -1);
+
 // Where the journal under `dir` ends now: its last day file and that file's
 // size; an empty file name when it has none.
 JournalPosition UnitJournalEnd(const std::filesystem::path& dir);

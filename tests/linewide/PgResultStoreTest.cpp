@@ -90,6 +90,25 @@ TEST_F(LineStore, DuplicateIsTheFirstStoredRowWithItsFirstMatchingIdentity)
     }
 }
 
+TEST_F(LineStore, HoldsTellsWhetherTheUnitsRowWasCommitted)
+{
+    for (const auto& c : HoldsCases()) {
+        server.Execute("DROP TABLE IF EXISTS SNTable");
+        results = MakePgResultStore(server.Url(), "ST-03");
+        for (const auto& row : c.stored)
+            Append(row);
+        ResultRow unit;
+        unit[Column::Sn] = c.sn;
+        unit[Column::Dtime] = c.dtime;
+        EXPECT_EQ(results->Holds(kPass, unit), c.held) << c.name;
+        EXPECT_FALSE(results->Holds(kFail, unit)) << c.name << ": a pass row is not a fail row";
+        EXPECT_FALSE(MakePgResultStore(server.Url(), "ST-04")->Holds(kPass, unit))
+            << c.name << ": another station's row is not this station's";
+    }
+    const auto unreachable = MakePgResultStore("postgresql://station@127.0.0.1:1/line1", "ST-03");
+    EXPECT_THROW(unreachable->Holds(kPass, Unit("SN1", "M1", "I1", "P1")), StoreError);
+}
+
 TEST_F(LineStore, UnreachableServerIsReportedAndOnlyBeginTouchesTheNetwork)
 {
     // Port 1 on the local host: refused at once.

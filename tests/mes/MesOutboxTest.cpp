@@ -41,6 +41,36 @@ TEST(MesOutbox, KeepsEntriesInOrderAcrossReopeningAndNeverReusesAnId)
     EXPECT_EQ(reopened.After(0, 2).size(), 2u);
 }
 
+// A unit kept as its journal line goes out as the message made at once
+// would, byte for byte; made once, it stays; a line that cannot be read is
+// a dead letter, not a stall.
+TEST(MesOutbox, AUnitKeptAsItsLineIsMadeWhenFirstReadAndKept)
+{
+    TempWorkDir dir;
+    const auto file = dir.Path() / kMesOutboxFileName;
+    UnitJournalEntry unit;
+    unit.sn = "086740001234567";
+    unit.slot = 2;
+    unit.verdict = "PASS";
+    unit.stored = true;
+    unit.recorded = JournalClock::now();
+    const CfxSender sender {"Factory.Line1.ST-09", 2};
+    const CfxMessage made = UnitsTestedMessage(*ParseUnitJournalLine(UnitJournalLine(unit)), sender);
+    MesOutbox outbox(file);
+    outbox.Add({OutboxMessage {kUnitsTestedMessageName, "", "", UnitJournalLine(unit), sender},
+                OutboxMessage {kUnitsTestedMessageName, "", "", "{\"sn\": 1}", sender}});
+    EXPECT_TRUE(MesOutbox(file, OutboxAccess::ReadOnly).After(0, 10).at(0).message == made.json)
+        << "the listing reads it too";
+    const auto entries = outbox.After(0, 10);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].uniqueId, made.uniqueId);
+    EXPECT_TRUE(entries[0].message == made.json);
+    EXPECT_EQ(entries[0].name, kUnitsTestedMessageName);
+    EXPECT_EQ(outbox.DeadLetterCount(), 1);
+    EXPECT_EQ(Ids(MesOutbox(file, OutboxAccess::ReadOnly).After(0, 10)), std::vector<std::string> {made.uniqueId})
+        << "kept as made";
+}
+
 TEST(MesOutbox, TheListingShowsWhatWaitsOldestFirst)
 {
     TempWorkDir dir;

@@ -6,12 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "mes/MesHandOff.h"
 #include "mes/MesOutbox.h"
 #include "mes/MesOutboxLock.h"
 #include "mes/OutboxFeeder.h"
+#include "records/ResultStore.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
@@ -89,6 +91,120 @@ TEST_F(OutboxFeederTest, OnStartTheSlotsStoredUnitsPastTheCursorAreQueued)
         OutboxFeeder again(outbox, inbox, Feed(caseDir.Path(), 2));
         EXPECT_EQ(again.Recover(), 0) << c.name << ": a second start queues nothing twice";
     }
+}
+
+UnitJournalEntry Pending(UnitJournalEntry entry)
+{
+    entry.pending = true;
+    entry.dtime = "Tue Dec  8 09:00:00 2026\n";
+    return entry;
+}
+
+UnitJournalEntry Recovered(UnitJournalEntry entry)
+{
+    entry.recovered = true;
+    return entry;
+}
+
+enum class Row { Committed, Absent, Unreachable };
+
+CommittedCheck CheckAnswering(Row row, int* asked)
+{
+    return [row, asked](const UnitJournalEntry&) {
+        ++*asked;
+        if (row == Row::Unreachable)
+            throw StoreError("the line database cannot be reached: test");
+        return row == Row::Committed;
+    };
+}
+
+// Each case: the journal's lines, what the store says of a pending line's
+// row, what slot 2 queues on start and how many rows it looked up.
+TEST_F(OutboxFeederTest, APendingLineIsSettledByItsUnitsLineOrElseByItsRow)
+{
+    const UnitJournalEntry a = Unit("A", 2);
+    UnitJournalEntry refusedA = a;
+    refusedA.stored = false;
+    refusedA.refusal = "The unit was not stored: disk full";
+    const struct {
+        const char* name;
+        std::vector<UnitJournalEntry> lines;
+        Row row;
+        std::vector<std::string> queued;
+        int asked;
+        size_t held;
+    } cases[] = {
+        {"settled by its line", {Pending(a), a, Unit("B", 2)}, Row::Committed, {"A", "B"}, 0, 0},
+        {"settled by its refusal", {Pending(a), refusedA}, Row::Committed, {}, 0, 0},
+        {"died after the commit", {Pending(a)}, Row::Committed, {"A"}, 1, 0},
+        {"died before the commit", {Pending(a), Unit("B", 2)}, Row::Absent, {"B"}, 1, 0},
+        {"store unreachable", {Pending(a), Unit("B", 2)}, Row::Unreachable, {"B"}, 1, 1},
+        {"another slot's pending line", {Pending(Unit("C", 1))}, Row::Committed, {}, 0, 0},
+        {"a recovered line is queued already", {Recovered(a)}, Row::Committed, {}, 0, 0},
+    };
+    for (const auto& c : cases) {
+        TempWorkDir caseDir;
+        for (const auto& line : c.lines)
+            Append(caseDir.Path(), line);
+        MesOutbox outbox(caseDir.Path() / kMesOutboxFileName);
+        int asked = 0;
+        MesJournalFeed feed = Feed(caseDir.Path(), 2);
+        feed.committed = CheckAnswering(c.row, &asked);
+        OutboxFeeder feeder(outbox, inbox, feed);
+        feeder.Recover();
+        EXPECT_EQ(Queued(outbox), c.queued) << c.name;
+        EXPECT_EQ(asked, c.asked) << c.name;
+        EXPECT_EQ(outbox.Held().size(), c.held) << c.name;
+        EXPECT_EQ(feeder.HeldReason().empty(), c.held == 0) << c.name;
+        const UnitJournalRead journal = ReadUnitJournal(UnitJournalPath(caseDir.Path(), a.recorded));
+        const auto recoveredLines = [](const std::vector<UnitJournalEntry>& lines) {
+            return std::count_if(lines.begin(), lines.end(), [](const auto& line) { return line.recovered; });
+        };
+        const bool written = recoveredLines(journal.entries) > recoveredLines(c.lines);
+        EXPECT_EQ(written, c.asked == 1 && c.row == Row::Committed)
+            << c.name << ": a unit settled by its row gets its line, for the journal's other readers";
+        OutboxFeeder again(outbox, inbox, feed);
+        again.Recover();
+        EXPECT_EQ(Queued(outbox), c.queued) << c.name << ": a second start queues nothing twice";
+    }
+}
+
+TEST_F(OutboxFeederTest, AUnitHeldWhileItsStoreWasUnreachableIsSettledOnceItAnswers)
+{
+    const UnitJournalEntry a = Unit("A", 0);
+    Append(dir.Path(), Pending(a));
+    MesOutbox outbox(file);
+    int asked = 0;
+    MesJournalFeed feed = Feed(dir.Path(), 0);
+    feed.committed = CheckAnswering(Row::Unreachable, &asked);
+    OutboxFeeder(outbox, inbox, feed).Recover();
+    ASSERT_EQ(outbox.Held().size(), 1u);
+    for (Row row : {Row::Unreachable, Row::Committed}) {
+        feed.committed = CheckAnswering(row, &asked);
+        OutboxFeeder feeder(outbox, inbox, feed);
+        feeder.SettleHeld();
+        EXPECT_EQ(feeder.SettleHeld(), 0) << "checked again only after a while";
+    }
+    EXPECT_EQ(asked, 3);
+    EXPECT_TRUE(outbox.Held().empty());
+    EXPECT_EQ(Queued(outbox), std::vector<std::string> {"A"});
+}
+
+TEST_F(OutboxFeederTest, LinesPastTheJournalsEndAtTheStartAreLeftToTheInbox)
+{
+    Append(dir.Path(), Unit("A", 0));
+    const JournalPosition end = UnitJournalEnd(dir.Path());
+    // This run's unit, whose commit may still be under way.
+    Append(dir.Path(), Pending(Unit("B", 0)));
+    MesOutbox outbox(file);
+    int asked = 0;
+    MesJournalFeed feed = Feed(dir.Path(), 0);
+    feed.committed = CheckAnswering(Row::Absent, &asked);
+    feed.until = end;
+    OutboxFeeder(outbox, inbox, feed).Recover();
+    EXPECT_EQ(Queued(outbox), std::vector<std::string> {"A"});
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(outbox.Cursor(), end);
 }
 
 TEST_F(OutboxFeederTest, AUnitReadBackFromTheJournalIsNotQueuedAgainFromTheInbox)

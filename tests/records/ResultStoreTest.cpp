@@ -65,6 +65,29 @@ TEST_F(ResultFile, DuplicateIsTheFirstStoredRowWithItsFirstMatchingIdentity)
     }
 }
 
+TEST_F(ResultFile, HoldsTellsWhetherTheUnitsRowWasCommitted)
+{
+    for (const auto& c : HoldsCases()) {
+        fs::remove(file);
+        for (const auto& row : c.stored)
+            Append(row);
+        ResultRow unit;
+        unit[Column::Sn] = c.sn;
+        unit[Column::Dtime] = c.dtime;
+        EXPECT_EQ(results->Holds(file.string(), unit), c.held) << c.name;
+    }
+    fs::remove(file);
+    ResultRow unit = Unit("SN1", "M1", "I1", "P1");
+    EXPECT_FALSE(results->Holds(file.string(), unit)) << "a file not made yet";
+    EXPECT_FALSE(fs::exists(file)) << "looking makes no file";
+    // A store killed before its commit leaves its row out.
+    {
+        auto store = results->Begin(file.string());
+        store->Insert(unit);
+        EXPECT_FALSE(MakeSqliteResultStore()->Holds(file.string(), unit)) << "not committed yet";
+    }
+}
+
 TEST_F(ResultFile, ForeignFileIsReportedAndLeftByteForByte)
 {
     const auto otherDatabase = [](const fs::path& path) {

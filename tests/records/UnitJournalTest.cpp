@@ -128,6 +128,66 @@ TEST(UnitJournal, LinesThatAreNotEntriesAreSkipped)
     EXPECT_FALSE(ParseUnitJournalLine(badTime).has_value());
 }
 
+// A pending line is neither a unit nor a torn line for the journal's
+// readers; the line that settles it, or the sender's recovered line, is the
+// unit.
+TEST(UnitJournal, PendingLinesAreNoUnitsAndReadBackWithTheirRowTime)
+{
+    TempWorkDir dir;
+    std::string error;
+    UnitJournalEntry pending = Entry("RZ1");
+    pending.pending = true;
+    pending.dtime = "Mon Dec  7 13:01:00 2026\n";
+    UnitJournalEntry recovered = Entry("RZ2");
+    recovered.recovered = true;
+    for (const auto& entry : {pending, Entry("RZ1"), recovered})
+        ASSERT_TRUE(AppendUnitJournal(dir.Path(), entry, &error)) << error;
+    const UnitJournalRead read = ReadUnitJournal(UnitJournalPath(dir.Path(), pending.recorded));
+    ASSERT_EQ(read.entries.size(), 2u);
+    EXPECT_EQ(read.pendingLines, 1);
+    EXPECT_EQ(read.skippedLines, 0);
+    EXPECT_FALSE(read.entries[0].recovered);
+    EXPECT_TRUE(read.entries[1].recovered);
+
+    const auto back = ParseUnitJournalLine(UnitJournalLine(pending));
+    ASSERT_TRUE(back.has_value());
+    EXPECT_TRUE(back->pending);
+    EXPECT_EQ(back->dtime, pending.dtime);
+    EXPECT_TRUE(SameJournalUnit(*back, Entry("RZ1")));
+    EXPECT_EQ(UnitJournalLine(Entry("RZ1")).find("pending"), std::string::npos) << "plain lines stay as they were";
+}
+
+TEST(UnitJournal, SameUnitIsSlotSnAndRecordTime)
+{
+    UnitJournalEntry otherSlot = Entry("RZ1");
+    otherSlot.slot = 2;
+    UnitJournalEntry later = Entry("RZ1");
+    later.recorded += 1ms;
+    UnitJournalEntry finer = Entry("RZ1");
+    finer.recorded += 1us;
+    const std::pair<UnitJournalEntry, bool> cases[] = {
+        {Entry("RZ1"), true}, {Entry("RZ2"), false}, {otherSlot, false}, {later, false}, {finer, true}};
+    for (const auto& [entry, same] : cases)
+        EXPECT_EQ(SameJournalUnit(Entry("RZ1"), entry), same) << entry.sn << " slot " << entry.slot;
+}
+
+TEST(UnitJournal, ReadingStopsAtTheJournalsEndAsItWasWhenAsked)
+{
+    TempWorkDir dir;
+    std::string error;
+    EXPECT_EQ(UnitJournalEnd(dir.Path()), JournalPosition {}) << "no file yet";
+    JournalPosition first;
+    ASSERT_TRUE(AppendUnitJournal(dir.Path(), Entry("RZ1"), &error, &first));
+    const JournalPosition end = UnitJournalEnd(dir.Path());
+    EXPECT_EQ(end, first);
+    ASSERT_TRUE(AppendUnitJournal(dir.Path(), Entry("RZ2"), &error));
+    std::vector<std::string> read;
+    ReadUnitJournalFrom(UnitJournalPath(dir.Path(), Entry("RZ1").recorded), 0,
+                        [&](UnitJournalEntry&& entry, const JournalPosition&) { read.push_back(entry.sn); },
+                        end.offset);
+    EXPECT_EQ(read, std::vector<std::string> {"RZ1"});
+}
+
 TEST(UnitJournal, AFolderThatCannotBeWrittenGivesAReason)
 {
     TempWorkDir dir;

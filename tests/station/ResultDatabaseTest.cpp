@@ -295,6 +295,33 @@ TEST_F(TestFinish, TheJournalLineIsWrittenBeforeAnyBoxOfTheStore)
                                                "Written SN is already in database : SN1 refused"}));
 }
 
+// A store's pending line is synced before its commit and names the row's
+// DTIME; the unit's line follows it. A refused store has no pending line.
+TEST_F(TestFinish, ThePendingLineComesBeforeTheCommitAndNamesTheRowsTime)
+{
+    for (int round = 0; round < 2; ++round) {
+        SetUnit("SN1", "MAC1", "IMEI1", "PCBA1");
+        PressTestFinish();
+    }
+    std::vector<UnitJournalEntry> lines;
+    ReadUnitJournalFrom(UnitJournalPath(dir.Path(), JournalClock::now()), 0,
+                        [&](UnitJournalEntry&& entry, const JournalPosition&) { lines.push_back(std::move(entry)); });
+    const struct {
+        bool pending;
+        bool stored;
+    } expected[] = {{true, true}, {false, true}, {false, false}};
+    ASSERT_EQ(lines.size(), std::size(expected));
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].pending, expected[i].pending) << i;
+        EXPECT_EQ(lines[i].stored, expected[i].stored) << i;
+    }
+    EXPECT_TRUE(SameJournalUnit(lines[0], lines[1])) << "the unit's line settles its pending line";
+    const auto rows = Query(dir.Path() / "PASS.mdb", "SELECT DTIME FROM SNTable");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(*rows[0][0], lines[0].dtime);
+    EXPECT_TRUE(station->UnitCommittedCheck()(lines[0])) << "the sender's check finds the row";
+}
+
 TEST_F(TestFinish, TheJournalLineNamesTheSlot)
 {
     const std::pair<int, int> cases[] = {{0, 0}, {3, 3}};

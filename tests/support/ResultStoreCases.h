@@ -43,3 +43,24 @@ inline std::vector<DuplicateCase> DuplicateCases()
         {"no stored row", {}, Unit("SN1", "M1", "I1", "P1"), std::nullopt},
     };
 }
+
+// How a unit whose station died around the commit is settled: whether the
+// store holds a row of the unit's SN and DTIME.
+struct HoldsCase {
+    const char* name;
+    std::vector<ResultRow> stored;
+    std::string sn;
+    std::string dtime;
+    bool held;
+};
+
+inline std::vector<HoldsCase> HoldsCases()
+{
+    const std::string at = Unit("SN1", "M1", "I1", "P1")[Column::Dtime];
+    return {
+        {"row committed", {Unit("SN1", "M1", "I1", "P1")}, "SN1", at, true},
+        {"no row yet", {}, "SN1", at, false},
+        {"same SN, another time", {Unit("SN1", "M1", "I1", "P1")}, "SN1", "Mon Dec  7 11:54:07 2026\n", false},
+        {"another SN at that time", {Unit("SN2", "M2", "I2", "P2")}, "SN1", at, false},
+    };
+}
