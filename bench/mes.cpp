@@ -25,6 +25,10 @@ constexpr int kBlock = 50;        // stores with the hand-off on and off alterna
 constexpr int kSenderRuns = 500;  // messages built and written
 constexpr int kSlots = 4;
 constexpr int kUnitsPerSlot = 60;
+// `mes slots-5s` runs the four slots at the line's own pace instead, with
+// fewer units so that it ends within a minute too.
+constexpr int kUnitsPerSlotAtLinePace = 12;
+constexpr auto kLinePace = std::chrono::milliseconds(5000);
 // A slot stores a unit every 20 s or so; every 5 s is the line's busiest
 // pace. The bench runs it at a tenth of that so it ends within a minute;
 // with one message in flight a slot's unit is accepted long before the next.
@@ -185,7 +189,8 @@ void SenderWork(const std::filesystem::path& folder)
 
 // Four slots, each storing a unit every kSlotInterval: from the commit
 // (journal line written, unit handed off) to the broker's acceptance.
-void FourSlots(const std::filesystem::path& folder, const std::string& url)
+void FourSlots(const std::filesystem::path& folder, const std::string& url,
+               std::chrono::milliseconds interval = kSlotInterval, int unitsPerSlot = kUnitsPerSlot)
 {
     std::mutex mutex;
     // A slot's messages are accepted in the order of its commits.
@@ -213,9 +218,9 @@ void FourSlots(const std::filesystem::path& folder, const std::string& url)
     for (int slot = 1; slot <= kSlots; ++slot) {
         slots.emplace_back([&, slot] {
             // The slots start out of step, as operators do.
-            std::this_thread::sleep_for(kSlotInterval * slot / kSlots);
-            for (int i = 0; i < kUnitsPerSlot; ++i) {
-                const auto next = Clock::now() + kSlotInterval;
+            std::this_thread::sleep_for(interval * slot / kSlots);
+            for (int i = 0; i < unitsPerSlot; ++i) {
+                const auto next = Clock::now() + interval;
                 UnitJournalEntry entry = JournalUnit(slot * 100000 + i, slot);
                 JournalPosition position;
                 std::string error;
@@ -234,12 +239,12 @@ void FourSlots(const std::filesystem::path& folder, const std::string& url)
         slot.join();
     std::unique_lock lock(mutex);
     acceptedOne.wait_for(lock, std::chrono::seconds(30),
-                         [&] { return samples.size() == static_cast<size_t>(kSlots * kUnitsPerSlot); });
+                         [&] { return samples.size() == static_cast<size_t>(kSlots * unitsPerSlot); });
     lock.unlock();
     handOffs.clear();
     std::printf("commit to acceptance, %d slots x %d units, a unit every %lld ms per slot: median %.2f ms, p99 "
                 "%.2f ms, worst %.2f ms, %zu accepted (target p99 < 50 ms)\n",
-                kSlots, kUnitsPerSlot, static_cast<long long>(kSlotInterval.count()), Percentile(samples, 50),
+                kSlots, unitsPerSlot, static_cast<long long>(interval.count()), Percentile(samples, 50),
                 Percentile(samples, 99), *std::max_element(samples.begin(), samples.end()), samples.size());
 }
 
@@ -310,6 +315,15 @@ int main(int argc, char** argv)
         return 1;
     std::string url;
     std::getline(std::ifstream(state), url);
+    // "slots" and "slots-5s" run the four slots alone.
+    if (argc > 1 && std::string(argv[1]).starts_with("slots")) {
+        if (std::string(argv[1]) == "slots-5s")
+            FourSlots(folder.Path(), url, kLinePace, kUnitsPerSlotAtLinePace);
+        else
+            FourSlots(folder.Path(), url);
+        std::system((std::string(RABBIT_NODE_SCRIPT) + " stop " + state).c_str());
+        return 0;
+    }
     TestFinish(folder.Path(), url);
     SenderWork(folder.Path());
     const auto slots = folder.Path() / "slots";
