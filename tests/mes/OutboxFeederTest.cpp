@@ -207,6 +207,27 @@ TEST_F(OutboxFeederTest, LinesPastTheJournalsEndAtTheStartAreLeftToTheInbox)
     EXPECT_EQ(outbox.Cursor(), end);
 }
 
+// The station's sender queues units read back as their lines: each goes
+// out as the message the live path makes of the same unit.
+TEST_F(OutboxFeederTest, UnitsReadBackAsLinesGoOutAsTheMessagesMadeAtOnce)
+{
+    const CfxSender sender {"Factory.Line1.ST-09", 2};
+    std::vector<std::string> expected;
+    for (const char* sn : {"A", "B"}) {
+        const UnitJournalEntry unit = Unit(sn, 2);
+        Append(dir.Path(), unit);
+        expected.push_back(UnitsTestedMessage(*ParseUnitJournalLine(UnitJournalLine(unit)), sender).json);
+    }
+    MesOutbox outbox(file);
+    MesJournalFeed feed = Feed(dir.Path(), 2);
+    feed.sender = sender;
+    EXPECT_EQ(OutboxFeeder(outbox, inbox, feed).Recover(), 2);
+    std::vector<std::string> sent;
+    for (const auto& entry : outbox.After(0, 10))
+        sent.push_back(entry.message);
+    EXPECT_TRUE(sent == expected);
+}
+
 TEST_F(OutboxFeederTest, AUnitReadBackFromTheJournalIsNotQueuedAgainFromTheInbox)
 {
     const JournalPosition first = Append(dir.Path(), Unit("A", 0));
