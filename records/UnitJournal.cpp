@@ -12,6 +12,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "records/JournalEvent.h"
+
 namespace {
 
 using json = nlohmann::json;
@@ -155,6 +157,11 @@ std::string JournalTimeText(JournalClock::time_point t)
     return IsoTime(t);
 }
 
+std::optional<JournalClock::time_point> ParseJournalTime(const std::string& text)
+{
+    return ParseIsoTime(text);
+}
+
 std::string UnitJournalLine(const UnitJournalEntry& entry)
 {
     json items = json::array();
@@ -267,7 +274,7 @@ UnitJournalRead ReadUnitJournal(const std::filesystem::path& file)
             continue;
         if (auto entry = ParseUnitJournalLine(line))
             read.entries.push_back(std::move(*entry));
-        else
+        else if (!IsJournalEventLine(line))
             ++read.skippedLines;
     }
     return read;
@@ -287,7 +294,8 @@ std::vector<std::filesystem::path> UnitJournalFiles(const std::filesystem::path&
 }
 
 bool ReadUnitJournalFrom(const std::filesystem::path& file, int64_t offset,
-                         const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found)
+                         const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found,
+                         const std::function<void(const std::string&, const JournalPosition&)>& other)
 {
     std::ifstream in(file, std::ios::binary);
     if (!in)
@@ -303,6 +311,8 @@ bool ReadUnitJournalFrom(const std::filesystem::path& file, int64_t offset,
             continue;
         if (auto entry = ParseUnitJournalLine(line))
             found(std::move(*entry), position);
+        else if (other)
+            other(line, position);
     }
     return true;
 }
