@@ -44,6 +44,7 @@ constexpr const char* kValues = "values";
 constexpr const char* kReference = "reference";
 constexpr const char* kDurationMs = "duration_ms";
 constexpr const char* kStartMs = "start_ms";
+constexpr const char* kTransactionId = "transactionId";
 }  // namespace key
 
 std::tm LocalTime(JournalClock::time_point t)
@@ -167,7 +168,7 @@ std::string UnitJournalLine(const UnitJournalEntry& entry)
     json items = json::array();
     for (const auto& item : entry.items)
         items.push_back(ItemJson(item));
-    const json line{{key::kStation, entry.station},
+    json line{{key::kStation, entry.station},
                     {key::kSlot, entry.slot},
                     {key::kSn, entry.sn},
                     {key::kMac, entry.mac},
@@ -181,6 +182,8 @@ std::string UnitJournalLine(const UnitJournalEntry& entry)
                     {key::kRefusal, entry.refusal},
                     {key::kMaintenance, entry.maintenance},
                     {key::kItems, items}};
+    if (!entry.transactionId.empty())
+        line[key::kTransactionId] = entry.transactionId;
     return line.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
@@ -250,6 +253,7 @@ std::optional<UnitJournalEntry> ParseUnitJournalLine(const std::string& line)
         entry.stored = value.at(key::kStored).get<bool>();
         entry.refusal = value.at(key::kRefusal).get<std::string>();
         entry.maintenance = value.at(key::kMaintenance).get<bool>();
+        entry.transactionId = value.value(key::kTransactionId, std::string());
         for (const auto& item : value.at(key::kItems)) {
             entry.items.push_back({item.at(key::kName).get<std::string>(), item.at(key::kResult).get<std::string>(),
                                    item.at(key::kValues).get<std::vector<std::string>>(),

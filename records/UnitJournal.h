@@ -42,6 +42,10 @@ struct UnitJournalEntry {
     std::string refusal;                // why it was refused; "" when stored
     bool maintenance = false;
     std::vector<JournalItem> items;
+    // The unit's work transaction, decided at its one-key start and shared
+    // by the messages of its run; "" when none was started (left out of
+    // the line then).
+    std::string transactionId;
 };
 
 // The day's file of `recorded` (local date) under `dir`: dir/units/YYYY-MM-DD.jsonl.

@@ -6,6 +6,7 @@
 #include "discovery/UdevDeviceSource.h"
 #include "link/StationLog.h"
 #include "records/LineText.h"
+#include "mes/CfxEndpointLink.h"
 #include "mes/MesHandOff.h"
 #include "records/ResultStore.h"
 #include "station/ControlIds.h"
@@ -66,6 +67,7 @@ void CRuriZudaDlg::OnInitDialog()
         RegisterPortNotification();
     StartWireTrace();
     StartMesHandOff();
+    StartCfxEndpoint();
 }
 
 void CRuriZudaDlg::OpenStationLog()
@@ -85,6 +87,7 @@ void CRuriZudaDlg::OnDestroy()
 {
     UnregisterPortNotification();
     StopWireTrace();
+    StopCfxEndpoint();
     mes_.reset();
 }
 
