@@ -65,8 +65,6 @@ public:
     {
     }
 
-    const std::string& Error() const { return error_; }
-
     void on_container_start(proton::container& container) override
     {
         container_ = &container;
@@ -84,15 +82,54 @@ public:
         if (settings_.endpoint.tls)
             options.ssl_client_options(proton::ssl_client_options());
         container.connect(settings_.endpoint.url, options);
-        container.schedule(proton::duration(settings_.brokerWait.count()), [this] {
-            if (!opened_)
-                Fail("the broker did not open the AMQP connection in time");
-        });
+    }
+
+    // On a thread of its own while the connection runs: gives the broker
+    // its time to open the connection, then has a heartbeat sent every
+    // period. Waits here rather than in the container's timers, which would
+    // hold the container up after Stop for as long as they are set.
+    void Tick(proton::container& container)
+    {
+        std::unique_lock lock(mutex_);
+        if (!changed_.wait_for(lock, settings_.brokerWait, [this] { return over_ || queue_; })) {
+            error_ = "the broker did not open the AMQP connection within " +
+                     std::to_string(settings_.brokerWait.count()) + " ms";
+            lock.unlock();
+            container.stop();
+            return;
+        }
+        while (!over_ && settings_.heartbeat.count() > 0) {
+            if (changed_.wait_for(lock, settings_.heartbeat, [this] { return over_; }))
+                break;
+            if (queue_)
+                queue_->add([this] { Beat(); });
+        }
+    }
+
+    // The connection is over: Tick returns.
+    void End()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            over_ = true;
+            queue_ = nullptr;
+        }
+        changed_.notify_all();
+    }
+
+    std::string Error()
+    {
+        std::lock_guard lock(mutex_);
+        return error_;
     }
 
     void on_connection_open(proton::connection& connection) override
     {
-        opened_ = true;
+        {
+            std::lock_guard lock(mutex_);
+            queue_ = &connection.work_queue();
+        }
+        changed_.notify_all();
         connection.open_receiver(settings_.requestAddress);
         if (settings_.heartbeat.count() > 0) {
             heartbeat_ = connection.open_sender(
@@ -147,6 +184,8 @@ public:
 
     void on_receiver_open(proton::receiver& receiver) override { message_connection_ = receiver.connection(); }
 
+    void on_transport_close(proton::transport&) override { End(); }
+
     void on_transport_error(proton::transport& transport) override
     {
         Fail("MES broker " + settings_.endpoint.url + ": " + Describe(transport.error()));
@@ -175,19 +214,15 @@ private:
         std::deque<proton::message> waiting;
     };
 
-    // Sends a heartbeat when the broker gives credit for one (a late one
-    // is worth nothing, so none waits), then the next after the period.
+    // Sends a heartbeat when the broker gives credit for one: a late one is
+    // worth nothing, so none waits.
     void Beat()
     {
-        if (failed_)
+        if (failed_ || !heartbeat_.active() || heartbeat_.credit() <= 0)
             return;
-        if (heartbeat_.active() && heartbeat_.credit() > 0) {
-            heartbeat_.send(Outgoing(HeartbeatMessage(settings_.sender, settings_.heartbeat, JournalClock::now(),
-                                                      beatNumber_++)));
-            ++link_.heartbeats_;
-        }
-        container_->schedule(proton::duration(std::chrono::milliseconds(settings_.heartbeat).count()),
-                             [this] { Beat(); });
+        heartbeat_.send(
+            Outgoing(HeartbeatMessage(settings_.sender, settings_.heartbeat, JournalClock::now(), beatNumber_++)));
+        ++link_.heartbeats_;
     }
 
     void Fail(const std::string& reason)
@@ -195,7 +230,12 @@ private:
         if (failed_)
             return;
         failed_ = true;
-        error_ = reason;
+        {
+            std::lock_guard lock(mutex_);
+            if (error_.empty())
+                error_ = reason;
+        }
+        End();
         container_->stop();
     }
 
@@ -206,9 +246,12 @@ private:
     proton::sender heartbeat_;
     std::map<std::string, Reply> replies_;
     int beatNumber_ = 0;
-    bool opened_ = false;
     bool beating_ = false;
     bool failed_ = false;
+    std::mutex mutex_;  // what Tick shares with the connection's thread
+    std::condition_variable changed_;
+    proton::work_queue* queue_ = nullptr;  // the open connection's
+    bool over_ = false;
     std::string error_;
 };
 
@@ -264,6 +307,7 @@ void CfxEndpointLink::Run()
                 return;
             container_ = &container;
         }
+        std::thread ticker([&] { session.Tick(container); });
         std::string error;
         try {
             container.run();
@@ -271,6 +315,8 @@ void CfxEndpointLink::Run()
         } catch (const std::exception& failure) {
             error = "MES broker " + settings_.endpoint.url + ": " + failure.what();
         }
+        session.End();
+        ticker.join();
         std::unique_lock lock(mutex_);
         container_ = nullptr;
         if (stopping_)

@@ -12,6 +12,11 @@ constexpr const char* kSuccess = "Success";
 constexpr const char* kRequestQueuePrefix = "/queue/";
 constexpr const char* kRequestQueueSuffix = ".requests";
 
+json TextOrNull(const std::string& text)
+{
+    return text.empty() ? json(nullptr) : json(text);
+}
+
 }  // namespace
 
 std::string StationRequestAddress(const std::string& handle)
@@ -24,7 +29,7 @@ OutboxMessage EndpointConnectedMessage(const CfxSender& sender, const CfxRequest
 {
     json body{{"$type", kEndpointConnectedType},
               {"CFXHandle", sender.handle},
-              {"RequestNetworkUri", point.networkUri},
+              {"RequestNetworkUri", TextOrNull(point.networkUri)},
               {"RequestTargetAddress", point.targetAddress}};
     const CfxMessage message =
         CfxEnvelope(kEndpointConnectedMessageName,

@@ -20,7 +20,7 @@ inline constexpr const char* kStationStateChangedMessageName = "CFX.ResourcePerf
 
 // Where the station takes requests: the broker's URL and the address.
 struct CfxRequestPoint {
-    std::string networkUri;
+    std::string networkUri;  // without user information; "" none known (written as null)
     std::string targetAddress;
 };
 

@@ -44,12 +44,15 @@ void CRuriZudaDlg::StartCfxEndpoint()
     const CfxSender sender {profile.mes.handle, MesPositionOf(options_.slot)};
     const std::string requests = StationRequestAddress(profile.mes.handle);
     stationState_.emplace(StationState::Idle, StationStateTracker::Clock::now());
-    mes_->PublishEvent(EndpointConnectedMessage(sender, {profile.mes.url, requests}, JournalClock::now()));
-    // Settings that cannot be used give no connection; the hand-off tells why.
+    // The URL as resolved, never as typed: a mistyped one may hold a
+    // password. Settings that cannot be used give no connection (the
+    // hand-off tells why) and no URL to take requests at.
     std::string ignored;
     const auto endpoint = ResolveMesEndpoint({profile.mes.url, profile.mes.address, profile.mes.handle,
                                               profile.mes.credentials, IsNumericSwitchOn(profile.mes.plaintextPassword)},
                                              &ignored);
+    mes_->PublishEvent(
+        EndpointConnectedMessage(sender, {endpoint ? endpoint->url : "", requests}, JournalClock::now()));
     if (!endpoint)
         return;
     CfxLinkSettings settings;
