@@ -33,6 +33,7 @@ void CRuriZudaDlg::OnRetest()
         TestFinished = 0;
     }
     StopRunTimers();
+    AbandonUnitValidation();
     NextUnitWireTrace();
     ClearUnitValues();
     LastOneKeyRun = {};

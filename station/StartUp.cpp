@@ -44,6 +44,8 @@ void CRuriZudaDlg::OnTimer(int timerId)
         OnOneKeyWaitTimer();
     } else if (timerId == ctl::kMesStatusTimer) {
         ShowMesStatus();
+    } else if (timerId == ctl::kUnitValidationTimer) {
+        OnUnitValidationTimer();
     }
 }
 
@@ -66,6 +68,7 @@ void CRuriZudaDlg::OnInitDialog()
         RegisterPortNotification();
     StartWireTrace();
     StartMesHandOff();
+    StartUnitValidation();
 }
 
 void CRuriZudaDlg::OpenStationLog()
@@ -85,6 +88,7 @@ void CRuriZudaDlg::OnDestroy()
 {
     UnregisterPortNotification();
     StopWireTrace();
+    AbandonUnitValidation();
     mes_.reset();
 }
 
