@@ -83,8 +83,10 @@ void CRuriZudaDlg::OnUnitValidationTimer()
 void CRuriZudaDlg::UnitValidated(const UnitValidationOutcome& outcome)
 {
     using Kind = UnitValidationOutcome::Kind;
+    // The wait's status goes: the test shows its own.
     if (outcome.kind == Kind::Passed) {
         unitValidation_ = kValidationPassed;
+        ShowStatus(kind::kOneKeyBlank, "");
         BeginValidatedOneKeyTest();
         return;
     }
@@ -92,6 +94,7 @@ void CRuriZudaDlg::UnitValidated(const UnitValidationOutcome& outcome)
         TraceOut(("ERROR: no validation of " + validatingSn_ + " from the MES: " + outcome.message + "\n").c_str());
         if (validation_.onNoAnswer == OnNoAnswer::Allow) {
             unitValidation_ = kNotValidated;
+            ShowStatus(kind::kOneKeyBlank, "");
             BeginValidatedOneKeyTest();
             return;
         }

@@ -114,6 +114,7 @@ TEST_F(UnitValidationStation, APassedUnitIsTestedAndItsLineSaysSo)
     ASSERT_TRUE(AwaitValidation());
     EXPECT_TRUE(Tested());
     EXPECT_TRUE(window.boxes.empty());
+    EXPECT_EQ(window.Text(ctl::kOneKeyResultBox), "") << "the wait's status went";
     EXPECT_EQ(window.Text(ctl::kScanSn), kPassedSn) << "the scans stay";
 
     ASSERT_EQ(mes.Requests().size(), 1u);
