@@ -27,7 +27,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr const char* kContentType = "application/json";
 // How often a request looks at its time-out and whether it was abandoned.
-constexpr std::chrono::milliseconds kTick {20};
+constexpr std::chrono::milliseconds kTick {5};
 
 std::string Describe(const proton::error_condition& condition)
 {
