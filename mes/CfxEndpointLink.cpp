@@ -2,7 +2,6 @@
 
 #include <proton/binary.hpp>
 #include <proton/connection.hpp>
-#include <proton/connection_options.hpp>
 #include <proton/container.hpp>
 #include <proton/delivery.hpp>
 #include <proton/delivery_mode.hpp>
@@ -13,16 +12,16 @@
 #include <proton/receiver.hpp>
 #include <proton/sender.hpp>
 #include <proton/sender_options.hpp>
-#include <proton/ssl.hpp>
 #include <proton/transport.hpp>
 #include <proton/work_queue.hpp>
 
 #include <deque>
 #include <map>
 
+#include "mes/MesConnectionOptions.h"
+
 namespace {
 
-constexpr proton::duration::numeric_type kIdleTimeoutMs = 10000;
 constexpr const char* kContentType = "application/json";
 
 std::string Describe(const proton::error_condition& condition)
@@ -72,16 +71,7 @@ public:
             container.stop();
             return;
         }
-        proton::connection_options options;
-        options.idle_timeout(proton::duration(kIdleTimeoutMs));
-        if (!settings_.endpoint.user.empty()) {
-            options.user(settings_.endpoint.user);
-            options.password(settings_.endpoint.password);
-            options.sasl_allow_insecure_mechs(true);
-        }
-        if (settings_.endpoint.tls)
-            options.ssl_client_options(proton::ssl_client_options());
-        container.connect(settings_.endpoint.url, options);
+        container.connect(settings_.endpoint.url, MesConnectionOptions(settings_.endpoint));
     }
 
     // On a thread of its own while the connection runs: gives the broker

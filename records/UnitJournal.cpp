@@ -45,6 +45,7 @@ constexpr const char* kReference = "reference";
 constexpr const char* kDurationMs = "duration_ms";
 constexpr const char* kStartMs = "start_ms";
 constexpr const char* kTransactionId = "transactionId";
+constexpr const char* kValidation = "validation";
 }  // namespace key
 
 std::tm LocalTime(JournalClock::time_point t)
@@ -169,21 +170,23 @@ std::string UnitJournalLine(const UnitJournalEntry& entry)
     for (const auto& item : entry.items)
         items.push_back(ItemJson(item));
     json line{{key::kStation, entry.station},
-                    {key::kSlot, entry.slot},
-                    {key::kSn, entry.sn},
-                    {key::kMac, entry.mac},
-                    {key::kImei, entry.imei},
-                    {key::kPcbaSn, entry.pcbaSn},
-                    {key::kTestStart, OptionalTime(entry.testStart)},
-                    {key::kTestEnd, OptionalTime(entry.testEnd)},
-                    {key::kRecorded, IsoTime(entry.recorded)},
-                    {key::kVerdict, entry.verdict},
-                    {key::kStored, entry.stored},
-                    {key::kRefusal, entry.refusal},
-                    {key::kMaintenance, entry.maintenance},
-                    {key::kItems, items}};
+              {key::kSlot, entry.slot},
+              {key::kSn, entry.sn},
+              {key::kMac, entry.mac},
+              {key::kImei, entry.imei},
+              {key::kPcbaSn, entry.pcbaSn},
+              {key::kTestStart, OptionalTime(entry.testStart)},
+              {key::kTestEnd, OptionalTime(entry.testEnd)},
+              {key::kRecorded, IsoTime(entry.recorded)},
+              {key::kVerdict, entry.verdict},
+              {key::kStored, entry.stored},
+              {key::kRefusal, entry.refusal},
+              {key::kMaintenance, entry.maintenance},
+              {key::kItems, items}};
     if (!entry.transactionId.empty())
         line[key::kTransactionId] = entry.transactionId;
+    if (!entry.validation.empty())
+        line[key::kValidation] = entry.validation;
     return line.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
@@ -262,6 +265,8 @@ std::optional<UnitJournalEntry> ParseUnitJournalLine(const std::string& line)
                                    // Absent from lines written before items had start times.
                                    item.value(key::kStartMs, int64_t {0})});
         }
+        // Absent from lines of stations that do not ask the MES.
+        entry.validation = value.value(key::kValidation, std::string());
         return entry;
     } catch (const std::exception&) {
         return std::nullopt;

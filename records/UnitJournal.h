@@ -46,7 +46,15 @@ struct UnitJournalEntry {
     // by the messages of its run; "" when none was started (left out of
     // the line then).
     std::string transactionId;
+    // The MES's go-ahead before the test: "" when the station does not ask
+    // for it, else "passed", "refused" or "not validated" (no answer, and
+    // the unit tested all the same). Left out of the line when "".
+    std::string validation;
 };
+
+inline constexpr const char* kValidationPassed = "passed";
+inline constexpr const char* kValidationRefused = "refused";
+inline constexpr const char* kNotValidated = "not validated";
 
 // The day's file of `recorded` (local date) under `dir`: dir/units/YYYY-MM-DD.jsonl.
 std::filesystem::path UnitJournalPath(const std::filesystem::path& dir, JournalClock::time_point recorded);

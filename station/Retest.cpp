@@ -34,6 +34,7 @@ void CRuriZudaDlg::OnRetest()
     }
     CfxWorkAbandoned();
     StopRunTimers();
+    AbandonUnitValidation();
     NextUnitWireTrace();
     ClearUnitValues();
     LastOneKeyRun = {};

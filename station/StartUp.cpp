@@ -45,6 +45,8 @@ void CRuriZudaDlg::OnTimer(int timerId)
         OnOneKeyWaitTimer();
     } else if (timerId == ctl::kMesStatusTimer) {
         ShowMesStatus();
+    } else if (timerId == ctl::kUnitValidationTimer) {
+        OnUnitValidationTimer();
     }
 }
 
@@ -68,6 +70,7 @@ void CRuriZudaDlg::OnInitDialog()
     StartWireTrace();
     StartMesHandOff();
     StartCfxEndpoint();
+    StartUnitValidation();
 }
 
 void CRuriZudaDlg::OpenStationLog()
@@ -88,6 +91,7 @@ void CRuriZudaDlg::OnDestroy()
     UnregisterPortNotification();
     StopWireTrace();
     StopCfxEndpoint();
+    AbandonUnitValidation();
     mes_.reset();
 }
 

@@ -152,9 +152,12 @@ TEST_F(CfxEndpointStation, StateChangesFollowARunAndTheirDurationsAddUpToTheWall
     station->OnDestroy();
     const auto ended = std::chrono::steady_clock::now();
     station.reset();
+    // What the sender had not sent by EXIT waits in the journal for the next start.
+    StartStation();
     for (auto waited = 0ms; StateChanges().size() < 4 && waited < kArrival; waited += 50ms)
         std::this_thread::sleep_for(50ms);
-    const auto changes = StateChanges();
+    auto changes = StateChanges();
+    changes.resize(std::min<size_t>(changes.size(), 4));
     const std::pair<const char*, const char*> expected[] = {
         {"2200", "1100"}, {"1100", "2200"}, {"2200", "2500"}, {"2500", "6500"}};
     ASSERT_EQ(changes.size(), std::size(expected));

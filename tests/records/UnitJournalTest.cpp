@@ -168,3 +168,22 @@ TEST(UnitJournal, AFolderThatCannotBeWrittenGivesAReason)
 }
 
 }  // namespace
+
+namespace {
+
+// The MES's go-ahead: in the line when the station asked for it, absent
+// (and read back as "") when it did not.
+TEST(UnitJournal, TheValidationIsKeptOnlyWhenTheStationAskedForIt)
+{
+    for (const std::string validation : {"", "passed", "refused", "not validated"}) {
+        UnitJournalEntry entry = Entry("RZ1");
+        entry.validation = validation;
+        const std::string line = UnitJournalLine(entry);
+        EXPECT_EQ(line.find("\"validation\"") != std::string::npos, !validation.empty()) << line;
+        const auto read = ParseUnitJournalLine(line);
+        ASSERT_TRUE(read) << line;
+        EXPECT_EQ(read->validation, validation);
+    }
+}
+
+}  // namespace
