@@ -149,6 +149,11 @@ inline constexpr auto kMes = std::to_array<ProfileKey<Mes>>({
     {"HANDLE", 128, &Mes::handle},
     {"CREDENTIALS", 260, &Mes::credentials},
     {"PLAINTEXT_PASSWORD", 10, &Mes::plaintextPassword},
+    {"HEARTBEAT", 10, &Mes::heartbeat},
+    {"VALIDATE", 10, &Mes::validate},
+    {"VALIDATOR", 260, &Mes::validator},
+    {"VALIDATE_TIMEOUT", 10, &Mes::validateTimeout},
+    {"ON_NO_ANSWER", 10, &Mes::onNoAnswer},
 });
 
 // Every text field of a section has a row: a field added to StationProfile

@@ -138,6 +138,13 @@ struct StationProfile {
         std::string credentials;  // file of mode 0600 holding USER:PASSWORD
         // "1": a password may go over plain amqp:// (readable on the network)
         std::string plaintextPassword;
+        // Seconds between the station's heartbeats; "" 60, "0" none
+        std::string heartbeat;
+        // "1": the MES validates each unit before its one-key test.
+        std::string validate;
+        std::string validator;        // the AMQP address of the MES's request queue
+        std::string validateTimeout;  // seconds to wait for the answer; 5 when not set
+        std::string onNoAnswer;       // "block" (when not set) or "allow"
     };
 
     StationSection station;

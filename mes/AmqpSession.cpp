@@ -1,7 +1,6 @@
 #include "mes/AmqpSession.h"
 
 #include <proton/condition.h>
-#include <proton/connection_options.hpp>
 #include <proton/container.hpp>
 #include <proton/delivery.h>
 #include <proton/delivery_mode.hpp>
@@ -10,12 +9,12 @@
 #include <proton/message.hpp>
 #include <proton/message_id.hpp>
 #include <proton/sender_options.hpp>
-#include <proton/ssl.hpp>
 #include <proton/transport.hpp>
 #include <proton/work_queue.hpp>
 
 #include <algorithm>
 
+#include "mes/MesConnectionOptions.h"
 #include "mes/MesInbox.h"
 #include "mes/OutboxFeeder.h"
 #include "records/ResultStore.h"
@@ -31,9 +30,9 @@ constexpr const char* kLastingRejections[] = {
     "amqp:unauthorized-access",
     "amqp:link:message-size-exceeded",
 };
-// The connection is given up when the broker says nothing for this long.
-constexpr proton::duration::numeric_type kIdleTimeoutMs = 10000;
 constexpr const char* kContentType = "application/json";
+// The longest a scheduled wait lasts; a longer one is watched in slices.
+constexpr std::chrono::milliseconds kWatchSlice {250};
 
 std::string Describe(const proton::error_condition& condition)
 {
@@ -98,17 +97,7 @@ void AmqpSession::on_container_start(proton::container& container)
         container.stop();
         return;
     }
-    proton::connection_options options;
-    options.idle_timeout(proton::duration(kIdleTimeoutMs));
-    if (!endpoint_.user.empty()) {
-        options.user(endpoint_.user);
-        options.password(endpoint_.password);
-        // A plain amqp:// URL was the operator's choice for this network.
-        options.sasl_allow_insecure_mechs(true);
-    }
-    if (endpoint_.tls)
-        options.ssl_client_options(proton::ssl_client_options());
-    container.connect(endpoint_.url, options);
+    container.connect(endpoint_.url, MesConnectionOptions(endpoint_));
     Arm("the broker did not open the AMQP connection within " + Seconds(brokerWait_));
 }
 
@@ -294,10 +283,25 @@ void AmqpSession::on_error(const proton::error_condition& condition)
 
 void AmqpSession::Arm(const std::string& reason)
 {
-    const uint64_t timer = ++timer_;
-    container_->schedule(proton::duration(brokerWait_.count()), [this, timer, reason] {
-        if (timer == timer_)
+    Watch(++timer_, std::chrono::steady_clock::now() + brokerWait_, reason);
+}
+
+// The wait is watched in short slices: a container does not stop before its
+// scheduled work has run, so one long timer would hold up the sender's stop
+// for the whole wait.
+void AmqpSession::Watch(uint64_t timer, std::chrono::steady_clock::time_point deadline, const std::string& reason)
+{
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto slice = std::clamp(left, std::chrono::milliseconds(0), kWatchSlice);
+    container_->schedule(proton::duration(slice.count()), [this, timer, deadline, reason] {
+        // Disarmed, armed again, failed or stopping: this wait is over.
+        if (timer != timer_ || failed_ || inbox_.Closed())
+            return;
+        if (std::chrono::steady_clock::now() >= deadline)
             Fail(reason);
+        else
+            Watch(timer, deadline, reason);
     });
 }
 

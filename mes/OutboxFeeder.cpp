@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "records/JournalEvent.h"
 #include "records/ResultStore.h"
 
 namespace {
@@ -130,7 +131,18 @@ int64_t OutboxFeeder::Recover()
                 if (batch.size() >= kRecoveryBatch)
                     flush();
             },
-            until && name == until->file ? until->offset : -1);
+            until && name == until->file ? until->offset : -1,
+            [&](const std::string& line, const JournalPosition& end) {
+                lineStart = end;
+                const auto event = ParseJournalEventLine(line);
+                if (!event)
+                    return;  // a torn line: the next whole line moves past it
+                readTo = end;
+                if (event->slot == feed_->slot)
+                    batch.push_back({event->name, event->uniqueId, event->message});
+                if (batch.size() >= kRecoveryBatch)
+                    flush();
+            });
     }
     // Pending lines nothing settled: the station died around the commit.
     std::vector<std::string> held;
@@ -200,7 +212,7 @@ int64_t OutboxFeeder::TakeInbox(const std::function<void()>& counted)
         // A unit whose line was read back from the journal is queued already.
         if (readTo && unit.position <= *readTo)
             continue;
-        messages.push_back(feed_->message(unit.entry));
+        messages.push_back(unit.event ? *unit.event : feed_->message(unit.entry));
         readTo = unit.position;
     }
     if (messages.empty())

@@ -27,6 +27,8 @@ constexpr const char* kPassed = "Passed";
 constexpr const char* kFailed = "Failed";
 constexpr const char* kJournalPass = "PASS";
 constexpr char kReferenceSeparator = ',';
+// Each test's Comments of a unit tested while the MES gave no answer.
+constexpr const char* kNotValidatedComment = "Not validated by the MES: it did not answer before the test";
 
 // The items whose values are measured numbers, each checked against its own
 // part of the comma-separated reference (the 2G, 3G and 4G signal values
@@ -184,7 +186,7 @@ json Test(const UnitJournalEntry& entry, const JournalItem& item, int number, in
                 {"TestEndTime", end},
                 {"TestConditions", json::array()},
                 {"TestProcedure", nullptr},
-                {"Comments", nullptr},
+                {"Comments", entry.validation == kNotValidated ? json(kNotValidatedComment) : json(nullptr)},
                 {"Result", result},
                 {"Error", nullptr},
                 {"SymptomsFound", json::array()},
@@ -209,7 +211,8 @@ CfxMessage UnitsTestedMessage(const UnitJournalEntry& entry, const CfxSender& se
               {"OverallResult", Result(entry.verdict)},
               {"Tests", std::move(tests)}};
     json body{{"$type", kUnitsTestedType},
-              {"TransactionId", ids.Id(kTransactionRole)},
+              // The work's transaction when the unit's run had one, else its own.
+              {"TransactionId", entry.transactionId.empty() ? ids.Id(kTransactionRole) : entry.transactionId},
               {"TestMethod", kTestMethod},
               {"Tester",
                {{"OperatorIdentifier", entry.station},

@@ -12,6 +12,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "records/JournalEvent.h"
+
 namespace {
 
 using json = nlohmann::json;
@@ -45,6 +47,8 @@ constexpr const char* kStartMs = "start_ms";
 constexpr const char* kPending = "pending";
 constexpr const char* kDtime = "dtime";
 constexpr const char* kRecovered = "recovered";
+constexpr const char* kTransactionId = "transactionId";
+constexpr const char* kValidation = "validation";
 }  // namespace key
 
 std::tm LocalTime(JournalClock::time_point t)
@@ -158,6 +162,11 @@ std::string JournalTimeText(JournalClock::time_point t)
     return IsoTime(t);
 }
 
+std::optional<JournalClock::time_point> ParseJournalTime(const std::string& text)
+{
+    return ParseIsoTime(text);
+}
+
 std::string UnitJournalLine(const UnitJournalEntry& entry)
 {
     json items = json::array();
@@ -184,6 +193,10 @@ std::string UnitJournalLine(const UnitJournalEntry& entry)
     }
     if (entry.recovered)
         line[key::kRecovered] = true;
+    if (!entry.transactionId.empty())
+        line[key::kTransactionId] = entry.transactionId;
+    if (!entry.validation.empty())
+        line[key::kValidation] = entry.validation;
     return line.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
@@ -256,6 +269,7 @@ std::optional<UnitJournalEntry> ParseUnitJournalLine(const std::string& line)
         entry.pending = value.value(key::kPending, false);
         entry.dtime = value.value(key::kDtime, std::string());
         entry.recovered = value.value(key::kRecovered, false);
+        entry.transactionId = value.value(key::kTransactionId, std::string());
         for (const auto& item : value.at(key::kItems)) {
             entry.items.push_back({item.at(key::kName).get<std::string>(), item.at(key::kResult).get<std::string>(),
                                    item.at(key::kValues).get<std::vector<std::string>>(),
@@ -264,6 +278,8 @@ std::optional<UnitJournalEntry> ParseUnitJournalLine(const std::string& line)
                                    // Absent from lines written before items had start times.
                                    item.value(key::kStartMs, int64_t {0})});
         }
+        // Absent from lines of stations that do not ask the MES.
+        entry.validation = value.value(key::kValidation, std::string());
         return entry;
     } catch (const std::exception&) {
         return std::nullopt;
@@ -279,9 +295,10 @@ UnitJournalRead ReadUnitJournal(const std::filesystem::path& file)
         if (line.empty())
             continue;
         auto entry = ParseUnitJournalLine(line);
-        if (!entry)
-            ++read.skippedLines;
-        else if (entry->pending)
+        if (!entry) {
+            if (!IsJournalEventLine(line))
+                ++read.skippedLines;
+        } else if (entry->pending)
             ++read.pendingLines;
         else
             read.entries.push_back(std::move(*entry));
@@ -448,19 +465,24 @@ std::optional<JournalLineHead> ParseUnitJournalHead(const std::string& line)
 bool ReadUnitJournalHeadsFrom(
     const std::filesystem::path& file, int64_t offset,
     const std::function<void(const std::string& line, const JournalLineHead&, const JournalPosition&)>& found,
-    int64_t until)
+    int64_t until, const std::function<void(const std::string&, const JournalPosition&)>& other)
 {
     return ReadWholeLines(file, offset, until, [&](const std::string& line, const JournalPosition& position) {
         if (const auto head = ParseUnitJournalHead(line))
             found(line, *head, position);
+        else if (other)
+            other(line, position);
     });
 }
 
 bool ReadUnitJournalFrom(const std::filesystem::path& file, int64_t offset,
-                         const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found, int64_t until)
+                         const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found, int64_t until,
+                         const std::function<void(const std::string&, const JournalPosition&)>& other)
 {
     return ReadWholeLines(file, offset, until, [&](const std::string& line, const JournalPosition& position) {
         if (auto entry = ParseUnitJournalLine(line))
             found(std::move(*entry), position);
+        else if (other)
+            other(line, position);
     });
 }

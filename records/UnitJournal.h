@@ -52,11 +52,23 @@ struct UnitJournalEntry {
     // Written by the sender for a pending line whose row it found: a unit
     // like any other, whose message the sender queued before writing it.
     bool recovered = false;
+    // The unit's work transaction, decided at its one-key start and shared
+    // by the messages of its run; "" when none was started (left out of
+    // the line then).
+    std::string transactionId;
+    // The MES's go-ahead before the test: "" when the station does not ask
+    // for it, else "passed", "refused" or "not validated" (no answer, and
+    // the unit tested all the same). Left out of the line when "".
+    std::string validation;
 };
 
 // Whether two lines are of the same unit: a pending line and the line that
 // settles it.
 bool SameJournalUnit(const UnitJournalEntry& a, const UnitJournalEntry& b);
+
+inline constexpr const char* kValidationPassed = "passed";
+inline constexpr const char* kValidationRefused = "refused";
+inline constexpr const char* kNotValidated = "not validated";
 
 // The day's file of `recorded` (local date) under `dir`: dir/units/YYYY-MM-DD.jsonl.
 std::filesystem::path UnitJournalPath(const std::filesystem::path& dir, JournalClock::time_point recorded);
@@ -64,6 +76,8 @@ std::filesystem::path UnitJournalPath(const std::filesystem::path& dir, JournalC
 // A time as the journal writes it: local ISO 8601 with milliseconds and the
 // UTC offset (2026-12-07T08:41:05.250+01:00).
 std::string JournalTimeText(JournalClock::time_point t);
+// A time as JournalTimeText writes it; nothing for any other text.
+std::optional<JournalClock::time_point> ParseJournalTime(const std::string& text);
 
 // The entry as one JSON line with its line feed. Bytes that are not UTF-8
 // become U+FFFD, so a garbled device text never loses the record.
@@ -99,10 +113,12 @@ std::vector<std::filesystem::path> UnitJournalFiles(const std::filesystem::path&
 // without its line feed (still being written, or torn) is not read. Returns
 // false when the file cannot be opened.
 // Pending lines are read as any other. With `until` at or above zero no
-// line ending past that offset is read.
+// line ending past that offset is read. Whole lines that are no entry
+// (events, torn lines) go to `other` when given.
 bool ReadUnitJournalFrom(const std::filesystem::path& file, int64_t offset,
                          const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found,
-                         int64_t until = -1);
+                         int64_t until = -1,
+                         const std::function<void(const std::string&, const JournalPosition&)>& other = {});
 
 // What a reader that only sorts lines needs of one: read without building
 // the entry (its items above all), for reading a long journal back fast.
@@ -120,11 +136,13 @@ struct JournalLineHead {
 // checked: ParseUnitJournalLine does.
 std::optional<JournalLineHead> ParseUnitJournalHead(const std::string& line);
 
-// As ReadUnitJournalFrom, with each line's text and head.
+// As ReadUnitJournalFrom, with each line's text and head; whole lines
+// without a head (events, torn lines) go to `other` when given.
 bool ReadUnitJournalHeadsFrom(
     const std::filesystem::path& file, int64_t offset,
     const std::function<void(const std::string& line, const JournalLineHead&, const JournalPosition&)>& found,
-    int64_t until = -1);
+    int64_t until = -1,
+    const std::function<void(const std::string&, const JournalPosition&)>& other = {});
 
 // Where the journal under `dir` ends now: its last day file and that file's
 // size; an empty file name when it has none.
@@ -139,7 +157,8 @@ struct UnitJournalRead {
 
 // Reads a journal file; lines that do not parse as an entry are skipped and
 // counted, pending lines are skipped (their unit counts by the line that
-// settles it), every other line is read.
+// settles it), every other line is read. Event lines (records/JournalEvent.h)
+// are passed over uncounted.
 UnitJournalRead ReadUnitJournal(const std::filesystem::path& file);
 
 // Parses one line; nothing when it is not a whole entry.

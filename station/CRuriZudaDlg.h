@@ -11,8 +11,10 @@
 #include "discovery/DeviceSource.h"
 #include "discovery/PortMonitor.h"
 #include "discovery/PortProbe.h"
+#include "mes/UnitValidationSettings.h"
 #include "records/ImeiLookup.h"
 #include "records/ResultRow.h"
+#include "mes/StationStateTracker.h"
 #include "records/UnitJournal.h"
 #include "station/OneKeyRecord.h"
 #include "station/OperationSpec.h"
@@ -23,6 +25,7 @@
 struct UnitJournalEntry;
 struct JournalPosition;
 class MesHandOff;
+class CfxEndpointLink;
 class ResultStore;
 
 // Start-up choices of the station (command line).
@@ -134,6 +137,9 @@ public:
     // The one-key test: every item switched on in [Onekey], then the wait
     // for the operator's judgements and the verdict.
     void OnOneKeyTest();
+    // The one-key test proper, once the MES let the unit in (or at once
+    // when the station does not ask it).
+    void BeginValidatedOneKeyTest();
     void FinishOneKeyTest();
     // A tick of the one-key wait: the verdict once both judgements are in.
     void OnOneKeyWaitTimer();
@@ -269,6 +275,30 @@ public:
     void ShowMesStatus();
     // After the store's own boxes: why the hand-off is not working, once a run.
     void TellMesFailure();
+    // The station as a CFX endpoint ([MES], station/CfxEndpointControl.cpp):
+    // each unit's run framed by WorkStarted and WorkCompleted, the station's
+    // state changes, EndpointConnected at start, and on a connection of its
+    // own the heartbeat and the answers to AreYouThereRequest.
+    void StartCfxEndpoint();
+    void StopCfxEndpoint();  // EXIT
+    void CfxWorkStarted();   // the one-key start
+    void CfxWorkFinished();  // TEST FINISH, after the unit's UnitsTested
+    void CfxWorkAbandoned(); // RETEST, unplug
+    void CfxPortLost();      // the unit's port went away; down when mid-test
+    void CfxUnitArrived();   // a port came: a station down waits for a unit again
+    // The MES refused the unit or did not answer: the station is blocked.
+    void CfxStationBlocked(const std::string& reason);
+    void CfxEnterState(StationState state);
+    // WorkCompleted of the open run, Aborted when `abandoned`; none open: nothing.
+    void CfxCompleteWork(bool abandoned);
+    // The MES's go-ahead before the one-key test ([MES] VALIDATE=1,
+    // station/UnitValidationControl.cpp): the request is sent at ONEKEY TEST
+    // and its outcome read at each tick of the validation timer, so the
+    // window keeps working while the MES is asked.
+    void StartUnitValidation();
+    void OnUnitValidationTimer();
+    // RETEST or the window going: a request under way is forgotten.
+    void AbandonUnitValidation();
     // TEST FINISH: the unit stored and its values cleared; sets TestFinished.
     int FinishTest();
     // PASS.mdb or FAIL.mdb in the station's folder, by the unit's verdict.
@@ -381,6 +411,10 @@ private:
     void EndOneKeyRun();
     // The reboot or restore after a passed one-key test.
     void RunPostTestCommand(const PostTestCommand& command);
+    // The validation's outcome, acted upon.
+    void UnitValidated(const UnitValidationOutcome& outcome);
+    // The journal line of a unit the MES refused: never tested, not stored.
+    void RecordRefusedUnit(const std::string& sn, const std::string& refusal);
     // The Enter walk: Enter as Tab, and the step that presses ONEKEY TEST.
     void EnterAsTab(int focusedControl);
     void PressOneKeyTest();
@@ -404,4 +438,12 @@ private:
     std::string mesStartError_;   // why the hand-off could not start
     bool mesFailureShown_ = false;  // one message box per run
     std::string mesUnqueued_;       // why the latest unit's message was not queued
+    std::unique_ptr<CfxEndpointLink> cfxLink_;
+    std::optional<StationStateTracker> stationState_;
+    int stateChanges_ = 0;          // tells apart the changes of one millisecond
+    std::string workTransactionId_; // the run's transaction; "" between runs
+    UnitValidationSettings validation_;
+    std::unique_ptr<UnitValidator> validator_;
+    std::string validatingSn_;   // the SN the request under way is about
+    std::string unitValidation_;  // the unit's journal "validation"; "" not asked
 };

@@ -203,5 +203,7 @@ inline constexpr int kKeyPollTimer = 1;
 inline constexpr int kOneKeyWaitTimer = 2;
 inline constexpr int kTimerPeriodMs = 1000;
 inline constexpr int kMesStatusTimer = 3;  // refreshes the MES status note
+inline constexpr int kUnitValidationTimer = 6;  // reads the MES's go-ahead for the unit
+inline constexpr int kUnitValidationPollMs = 20;
 
 }  // namespace ctl

@@ -39,7 +39,7 @@ const OneKeyItem* FindItem(const std::string& name)
 
 }  // namespace
 
-void CRuriZudaDlg::OnOneKeyTest()
+void CRuriZudaDlg::BeginValidatedOneKeyTest()
 {
     // A wait or key poll left from an earlier run must not tick into this one.
     StopRunTimers();
@@ -50,6 +50,7 @@ void CRuriZudaDlg::OnOneKeyTest()
     LastOneKeyRun = OneKeyRun {};
     LastOneKeyRun.started = std::chrono::system_clock::now();
     LastOneKeyRun.startedMs = CurrentClock().NowMs();
+    CfxWorkStarted();
 
     if (!ConnectTarget()) {
         StopOneKeyTest(kConnectFailedStatus);

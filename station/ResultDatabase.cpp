@@ -70,6 +70,7 @@ const char* DuplicateMessage(Column key)
 int CRuriZudaDlg::FinishTest()
 {
     const int stored = SaveUnitRecord();
+    CfxWorkFinished();
     if (stored) {
         finishedSn_ = SnForWireTrace();
         ClearUnitValues();

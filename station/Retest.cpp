@@ -32,7 +32,9 @@ void CRuriZudaDlg::OnRetest()
         }
         TestFinished = 0;
     }
+    CfxWorkAbandoned();
     StopRunTimers();
+    AbandonUnitValidation();
     NextUnitWireTrace();
     ClearUnitValues();
     LastOneKeyRun = {};

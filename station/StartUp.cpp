@@ -6,6 +6,7 @@
 #include "discovery/UdevDeviceSource.h"
 #include "link/StationLog.h"
 #include "records/LineText.h"
+#include "mes/CfxEndpointLink.h"
 #include "mes/MesHandOff.h"
 #include "records/ResultStore.h"
 #include "station/ControlIds.h"
@@ -44,6 +45,8 @@ void CRuriZudaDlg::OnTimer(int timerId)
         OnOneKeyWaitTimer();
     } else if (timerId == ctl::kMesStatusTimer) {
         ShowMesStatus();
+    } else if (timerId == ctl::kUnitValidationTimer) {
+        OnUnitValidationTimer();
     }
 }
 
@@ -66,6 +69,8 @@ void CRuriZudaDlg::OnInitDialog()
         RegisterPortNotification();
     StartWireTrace();
     StartMesHandOff();
+    StartCfxEndpoint();
+    StartUnitValidation();
 }
 
 void CRuriZudaDlg::OpenStationLog()
@@ -85,6 +90,8 @@ void CRuriZudaDlg::OnDestroy()
 {
     UnregisterPortNotification();
     StopWireTrace();
+    StopCfxEndpoint();
+    AbandonUnitValidation();
     mes_.reset();
 }
 

@@ -9,6 +9,7 @@ void CRuriZudaDlg::ClearUnitValues()
     unit = UnitRecord {};
     scanned = ScannedValues {};
     checks = CheckOutcomes {};
+    unitValidation_.clear();
 }
 
 void CRuriZudaDlg::HideFailureItems()

@@ -92,6 +92,8 @@ UnitJournalEntry CRuriZudaDlg::JournalEntry(bool stored, bool maintenance)
     entry.stored = stored;
     entry.refusal = stored ? "" : storeRefusal_;
     entry.maintenance = maintenance;
+    entry.transactionId = workTransactionId_;
+    entry.validation = unitValidation_;
     for (const OneKeyItemRun& run : LastOneKeyRun.items) {
         JournalItem item {.name = run.name, .result = run.result ? kPass : kFail, .values = {}, .reference = {},
                          .durationMs = run.durationMs, .startMs = run.startMs};

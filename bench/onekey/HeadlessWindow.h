@@ -32,6 +32,7 @@ public:
     std::string CurrentPort() const override;
     int PortCount() const override { return static_cast<int>(ports_.size()); }
 
+    bool Running(int id) const { return timers_.count(id) != 0; }
     // The timer due next and when; false when none runs.
     bool NextTimer(int& id, Clock::time_point& due) const;
     // Marks the timer as fired at its due time; the next tick is one period later.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -135,21 +136,27 @@ OneKeyFigures RunOneKeyTest(const std::string& port, int slot)
     SerialBackend* previousSerial = InstallSerialBackend(&serial);
     const double cpuBefore = CpuMs();
 
-    // The operator presses ONEKEY TEST, then judges the LED at once; the
-    // window's timers do the rest.
+    // The window's timers, each tick at its due time, while `running` holds.
+    auto runTimers = [&](const std::function<bool()>& running) {
+        int id = 0;
+        Steady::time_point due;
+        while (running() && window.NextTimer(id, due)) {
+            const auto idleFrom = Steady::now();
+            std::this_thread::sleep_until(due);
+            const double idle = std::max(0.0, std::chrono::duration<double, std::milli>(due - idleFrom).count());
+            trace.Add("tick " + std::to_string(id), idle, MsSince(idleFrom));
+            window.Fired(id);
+            station.OnTimer(id);
+        }
+    };
+    // The operator presses ONEKEY TEST; with the MES's go-ahead asked for,
+    // the sequence runs at the validation timer's tick that reads it. Then
+    // the operator judges the LED at once and the window's timers do the rest.
     station.OnCommand(ctl::kOneKeyTest);
+    runTimers([&] { return window.Running(ctl::kUnitValidationTimer); });
     const double sequenceMs = MsSince(start);
     station.OnCommand(ctl::kLedPass);
-    int id = 0;
-    Steady::time_point due;
-    while (window.Text(ctl::kOneKeyResultBox).empty() && window.NextTimer(id, due)) {
-        const auto idleFrom = Steady::now();
-        std::this_thread::sleep_until(due);
-        const double idle = std::max(0.0, std::chrono::duration<double, std::milli>(due - idleFrom).count());
-        trace.Add("tick " + std::to_string(id), idle, MsSince(idleFrom));
-        window.Fired(id);
-        station.OnTimer(id);
-    }
+    runTimers([&] { return window.Text(ctl::kOneKeyResultBox).empty(); });
     OneKeyFigures figures;
     figures.wallMs = MsSince(start);
     figures.cpuMs = CpuMs() - cpuBefore;

@@ -177,12 +177,17 @@ TEST(StationProfileLoad, MesSectionGivesTheHandOffsSettings)
 {
     const StationProfile profile = Load("[MES]\nURL=amqp://mes:5672\nADDRESS=/exchange/cfx/station\n"
                                         "HANDLE=Factory.Line1.ST-03\nCREDENTIALS=/etc/rurizuda/mes\n"
-                                        "PLAINTEXT_PASSWORD=1\n");
+                                        "PLAINTEXT_PASSWORD=1\nVALIDATE=1\nVALIDATOR=/queue/cfx.validation\n"
+                                        "VALIDATE_TIMEOUT=3\nON_NO_ANSWER=allow\n");
     EXPECT_EQ(profile.mes.url, "amqp://mes:5672");
     EXPECT_EQ(profile.mes.address, "/exchange/cfx/station");
     EXPECT_EQ(profile.mes.handle, "Factory.Line1.ST-03");
     EXPECT_EQ(profile.mes.credentials, "/etc/rurizuda/mes");
     EXPECT_EQ(profile.mes.plaintextPassword, "1");
+    EXPECT_EQ(profile.mes.validate, "1");
+    EXPECT_EQ(profile.mes.validator, "/queue/cfx.validation");
+    EXPECT_EQ(profile.mes.validateTimeout, "3");
+    EXPECT_EQ(profile.mes.onNoAnswer, "allow");
 }
 
 TEST(ExampleProfile, LoadsWithEveryKeySet)

@@ -140,6 +140,22 @@ TEST(UnitsTestedMessage, MeasurementsCarryTheValuesAndTheirReferences)
     EXPECT_EQ(signals[2]["Sequence"], 4);
 }
 
+// A unit tested without the MES's go-ahead says so in each test's
+// Comments; a validated one, or one of a station that does not ask, has none.
+TEST(UnitsTestedMessage, AUnitTestedWithoutTheMesGoAheadSaysSoInEachTest)
+{
+    for (const std::string validation : {"", "passed", "not validated"}) {
+        UnitJournalEntry entry = TestedUnit("PASS");
+        entry.validation = validation;
+        for (const json& test : Tests(Message(entry))) {
+            if (validation == "not validated")
+                EXPECT_EQ(test["Comments"], "Not validated by the MES: it did not answer before the test");
+            else
+                EXPECT_TRUE(test["Comments"].is_null()) << validation;
+        }
+    }
+}
+
 TEST(UnitsTestedMessage, GarbledTextStaysValidJson)
 {
     UnitJournalEntry entry = TestedUnit("PASS");

@@ -6,6 +6,7 @@
 
 #include <fstream>
 
+#include "records/JournalEvent.h"
 #include "records/UnitJournal.h"
 #include "tests/support/TempDir.h"
 
@@ -188,6 +189,32 @@ TEST(UnitJournal, ReadingStopsAtTheJournalsEndAsItWasWhenAsked)
     EXPECT_EQ(read, std::vector<std::string> {"RZ1"});
 }
 
+TEST(UnitJournal, AnEventLineIsReadBackWholeAndUnitReadersPassOverIt)
+{
+    TempWorkDir dir;
+    const JournalEvent event {"CFX.Production.WorkStarted", 3, Entry("RZ1").recorded, "id-1",
+                              R"({"MessageName":"CFX.Production.WorkStarted","x":"a\"b\n"})"};
+    const std::string line = JournalEventLine(event);
+    const auto parsed = ParseJournalEventLine(line.substr(0, line.size() - 1));
+    ASSERT_TRUE(parsed.has_value());
+    EXPECT_EQ(parsed->name, event.name);
+    EXPECT_EQ(parsed->slot, 3);
+    EXPECT_EQ(parsed->uniqueId, "id-1");
+    EXPECT_EQ(parsed->message, event.message) << "the message comes back byte for byte";
+    EXPECT_EQ(JournalTimeText(parsed->recorded), JournalTimeText(event.recorded));
+    EXPECT_FALSE(ParseJournalEventLine(UnitJournalLine(Entry("RZ1"))).has_value());
+    EXPECT_FALSE(ParseJournalEventLine(line.substr(0, line.size() / 2)).has_value()) << "a torn event line";
+
+    std::string error;
+    ASSERT_TRUE(AppendUnitJournal(dir.Path(), Entry("RZ1"), &error));
+    ASSERT_TRUE(AppendUnitJournalLine(dir.Path(), event.recorded, line, &error));
+    ASSERT_TRUE(AppendUnitJournal(dir.Path(), Entry("RZ2"), &error));
+    const UnitJournalRead read = ReadUnitJournal(UnitJournalPath(dir.Path(), event.recorded));
+    ASSERT_EQ(read.entries.size(), 2u);
+    EXPECT_EQ(read.entries[1].sn, "RZ2");
+    EXPECT_EQ(read.skippedLines, 0) << "an event line is not a torn unit";
+}
+
 TEST(UnitJournal, AFolderThatCannotBeWrittenGivesAReason)
 {
     TempWorkDir dir;
@@ -198,6 +225,25 @@ TEST(UnitJournal, AFolderThatCannotBeWrittenGivesAReason)
     EXPECT_FALSE(AppendUnitJournal(dir.Path(), Entry("RZ1"), &error));
     EXPECT_NE(error.find("units"), std::string::npos);
     EXPECT_FALSE(ReadUnitJournal(dir.Path() / "units" / "none.jsonl").opened);
+}
+
+}  // namespace
+
+namespace {
+
+// The MES's go-ahead: in the line when the station asked for it, absent
+// (and read back as "") when it did not.
+TEST(UnitJournal, TheValidationIsKeptOnlyWhenTheStationAskedForIt)
+{
+    for (const std::string validation : {"", "passed", "refused", "not validated"}) {
+        UnitJournalEntry entry = Entry("RZ1");
+        entry.validation = validation;
+        const std::string line = UnitJournalLine(entry);
+        EXPECT_EQ(line.find("\"validation\"") != std::string::npos, !validation.empty()) << line;
+        const auto read = ParseUnitJournalLine(line);
+        ASSERT_TRUE(read) << line;
+        EXPECT_EQ(read->validation, validation);
+    }
 }
 
 }  // namespace
