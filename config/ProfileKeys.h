@@ -153,6 +153,7 @@ inline constexpr auto kMes = std::to_array<ProfileKey<Mes>>({
     {"VALIDATOR", 260, &Mes::validator},
     {"VALIDATE_TIMEOUT", 10, &Mes::validateTimeout},
     {"ON_NO_ANSWER", 10, &Mes::onNoAnswer},
+    {"HEARTBEAT", 10, &Mes::heartbeat},
 });
 
 // Every text field of a section has a row: a field added to StationProfile

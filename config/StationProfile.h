@@ -143,6 +143,8 @@ struct StationProfile {
         std::string validator;        // the AMQP address of the MES's request queue
         std::string validateTimeout;  // seconds to wait for the answer; 5 when not set
         std::string onNoAnswer;       // "block" (when not set) or "allow"
+        // Seconds between the station's heartbeats; "" 60, "0" none
+        std::string heartbeat;
     };
 
     StationSection station;

@@ -31,6 +31,8 @@ constexpr const char* kLastingRejections[] = {
     "amqp:link:message-size-exceeded",
 };
 constexpr const char* kContentType = "application/json";
+// The longest a scheduled wait lasts; a longer one is watched in slices.
+constexpr std::chrono::milliseconds kWatchSlice {250};
 
 std::string Describe(const proton::error_condition& condition)
 {
@@ -281,10 +283,25 @@ void AmqpSession::on_error(const proton::error_condition& condition)
 
 void AmqpSession::Arm(const std::string& reason)
 {
-    const uint64_t timer = ++timer_;
-    container_->schedule(proton::duration(brokerWait_.count()), [this, timer, reason] {
-        if (timer == timer_)
+    Watch(++timer_, std::chrono::steady_clock::now() + brokerWait_, reason);
+}
+
+// The wait is watched in short slices: a container does not stop before its
+// scheduled work has run, so one long timer would hold up the sender's stop
+// for the whole wait.
+void AmqpSession::Watch(uint64_t timer, std::chrono::steady_clock::time_point deadline, const std::string& reason)
+{
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto slice = std::clamp(left, std::chrono::milliseconds(0), kWatchSlice);
+    container_->schedule(proton::duration(slice.count()), [this, timer, deadline, reason] {
+        // Disarmed, armed again, failed or stopping: this wait is over.
+        if (timer != timer_ || failed_ || inbox_.Closed())
+            return;
+        if (std::chrono::steady_clock::now() >= deadline)
             Fail(reason);
+        else
+            Watch(timer, deadline, reason);
     });
 }
 

@@ -82,6 +82,7 @@ private:
     // without an error.
     void Arm(const std::string& reason);
     void Disarm();
+    void Watch(uint64_t timer, std::chrono::steady_clock::time_point deadline, const std::string& reason);
     void CloseWhenDone();
     // Records the first reason and ends the connection.
     void Fail(const std::string& reason);

@@ -14,6 +14,7 @@
 #include "mes/UnitValidationSettings.h"
 #include "records/ImeiLookup.h"
 #include "records/ResultRow.h"
+#include "mes/StationStateTracker.h"
 #include "records/UnitJournal.h"
 #include "station/OneKeyRecord.h"
 #include "station/OperationSpec.h"
@@ -24,6 +25,7 @@
 struct UnitJournalEntry;
 struct JournalPosition;
 class MesHandOff;
+class CfxEndpointLink;
 class ResultStore;
 
 // Start-up choices of the station (command line).
@@ -275,8 +277,22 @@ public:
     void OnUnitValidationTimer();
     // RETEST or the window going: a request under way is forgotten.
     void AbandonUnitValidation();
-    // The station cannot go on with its unit: the MES refused it or did not answer.
+    // The station as a CFX endpoint ([MES], station/CfxEndpointControl.cpp):
+    // each unit's run framed by WorkStarted and WorkCompleted, the station's
+    // state changes, EndpointConnected at start, and on a connection of its
+    // own the heartbeat and the answers to AreYouThereRequest.
+    void StartCfxEndpoint();
+    void StopCfxEndpoint();  // EXIT
+    void CfxWorkStarted();   // the one-key start
+    void CfxWorkFinished();  // TEST FINISH, after the unit's UnitsTested
+    void CfxWorkAbandoned(); // RETEST, unplug
+    void CfxPortLost();      // the unit's port went away; down when mid-test
+    void CfxUnitArrived();   // a port came: a station down waits for a unit again
+    // The MES refused the unit or did not answer: the station is blocked.
     void CfxStationBlocked(const std::string& reason);
+    void CfxEnterState(StationState state);
+    // WorkCompleted of the open run, Aborted when `abandoned`; none open: nothing.
+    void CfxCompleteWork(bool abandoned);
     // TEST FINISH: the unit stored and its values cleared; sets TestFinished.
     int FinishTest();
     // PASS.mdb or FAIL.mdb in the station's folder, by the unit's verdict.
@@ -414,4 +430,8 @@ private:
     std::unique_ptr<UnitValidator> validator_;
     std::string validatingSn_;   // the SN the request under way is about
     std::string unitValidation_;  // the unit's journal "validation"; "" not asked
+    std::unique_ptr<CfxEndpointLink> cfxLink_;
+    std::optional<StationStateTracker> stationState_;
+    int stateChanges_ = 0;          // tells apart the changes of one millisecond
+    std::string workTransactionId_; // the run's transaction; "" between runs
 };

@@ -50,6 +50,7 @@ void CRuriZudaDlg::BeginValidatedOneKeyTest()
     LastOneKeyRun = OneKeyRun {};
     LastOneKeyRun.started = std::chrono::system_clock::now();
     LastOneKeyRun.startedMs = CurrentClock().NowMs();
+    CfxWorkStarted();
 
     if (!ConnectTarget()) {
         StopOneKeyTest(kConnectFailedStatus);

@@ -6,6 +6,7 @@
 #include "discovery/UdevDeviceSource.h"
 #include "link/StationLog.h"
 #include "records/LineText.h"
+#include "mes/CfxEndpointLink.h"
 #include "mes/MesHandOff.h"
 #include "records/ResultStore.h"
 #include "station/ControlIds.h"
@@ -69,6 +70,7 @@ void CRuriZudaDlg::OnInitDialog()
     StartWireTrace();
     StartMesHandOff();
     StartUnitValidation();
+    StartCfxEndpoint();
 }
 
 void CRuriZudaDlg::OpenStationLog()
@@ -89,6 +91,7 @@ void CRuriZudaDlg::OnDestroy()
     UnregisterPortNotification();
     StopWireTrace();
     AbandonUnitValidation();
+    StopCfxEndpoint();
     mes_.reset();
 }
 

@@ -141,10 +141,3 @@ void CRuriZudaDlg::AbandonUnitValidation()
     validator_->Abandon();
     window_.StopTimer(ctl::kUnitValidationTimer);
 }
-
-// The station's state model publishes the blocked state; until it is
-// joined here, a refusal or a missing answer is only traced.
-void CRuriZudaDlg::CfxStationBlocked(const std::string& reason)
-{
-    TraceOut(("station blocked: " + reason + "\n").c_str());
-}

@@ -13,12 +13,14 @@
 #include <mutex>
 #include <thread>
 
+#include <nlohmann/json.hpp>
+
 namespace {
 
 class Consumer : public proton::messaging_handler {
 public:
-    Consumer(std::string url, std::string address, size_t count)
-        : url_(std::move(url)), address_(std::move(address)), count_(count)
+    Consumer(std::string url, std::string address, size_t count, std::string name)
+        : url_(std::move(url)), address_(std::move(address)), count_(count), name_(std::move(name))
     {
     }
 
@@ -31,6 +33,11 @@ public:
     void on_message(proton::delivery&, proton::message& message) override
     {
         const auto body = proton::get<proton::binary>(message.body());
+        if (!name_.empty()) {
+            const auto envelope = nlohmann::json::parse(body.begin(), body.end(), nullptr, false);
+            if (!envelope.is_object() || envelope.value("MessageName", "") != name_)
+                return;
+        }
         std::lock_guard lock(mutex_);
         received_.push_back({proton::get<std::string>(message.id()), std::string(body.begin(), body.end())});
         if (received_.size() >= count_)
@@ -51,6 +58,7 @@ private:
     std::string url_;
     std::string address_;
     size_t count_;
+    std::string name_;
     std::mutex mutex_;
     std::condition_variable done_;
     std::vector<ReceivedMessage> received_;
@@ -59,9 +67,9 @@ private:
 }  // namespace
 
 std::vector<ReceivedMessage> ReceiveMessages(const std::string& url, const std::string& address, size_t count,
-                                             std::chrono::milliseconds timeout)
+                                             std::chrono::milliseconds timeout, const std::string& name)
 {
-    Consumer consumer(url, address, count);
+    Consumer consumer(url, address, count, name);
     proton::container container(consumer);
     std::thread runner([&container] { container.run(); });
     auto received = consumer.Await(timeout);

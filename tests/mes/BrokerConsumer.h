@@ -12,5 +12,7 @@ struct ReceivedMessage {
 
 // Receives from `address` at `url` until `count` messages came or `timeout`
 // passed; each is accepted, so it leaves the queue.
+// With `name`, only messages whose envelope's MessageName it is are kept
+// and counted; the others leave the queue unseen.
 std::vector<ReceivedMessage> ReceiveMessages(const std::string& url, const std::string& address, size_t count,
-                                             std::chrono::milliseconds timeout);
+                                             std::chrono::milliseconds timeout, const std::string& name = "");

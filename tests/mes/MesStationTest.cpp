@@ -12,6 +12,7 @@
 
 #include "config/SlotMap.h"
 #include "mes/MesOutbox.h"
+#include "mes/UnitsTestedMessage.h"
 #include "tests/mes/BrokerConsumer.h"
 #include "tests/mes/TestBroker.h"
 #include "tests/station/StationFixture.h"
@@ -112,7 +113,7 @@ TEST_F(MesStation, TwentyStoredUnitsArriveInOrderAsWholeMessages)
 {
     StartStation(url, broker.Address(), 3);
     StoreUnits(20);
-    const auto messages = ReceiveMessages(url, broker.Address(), 20, kArrival);
+    const auto messages = ReceiveMessages(url, broker.Address(), 20, kArrival, kUnitsTestedMessageName);
     ASSERT_EQ(Sns(messages), NumberedSns(20));
     std::set<std::string> ids;
     for (const auto& message : messages) {
@@ -137,7 +138,7 @@ TEST_F(MesStation, TheUnitsPositionIsItsSlotOrOneWithoutSlots)
         const TestBroker queue;
         StartStation(url, queue.Address(), slot);
         StoreUnit("SN-slot" + std::to_string(slot));
-        const auto messages = ReceiveMessages(url, queue.Address(), 1, kArrival);
+        const auto messages = ReceiveMessages(url, queue.Address(), 1, kArrival, kUnitsTestedMessageName);
         ASSERT_EQ(messages.size(), 1u) << slot;
         EXPECT_EQ(json::parse(messages[0].body)["MessageBody"]["TestedUnits"][0]["UnitPositionNumber"], position)
             << slot;
@@ -178,7 +179,7 @@ TEST_F(MesStation, UnitsStoredWhileTheSettingsAreWrongArriveOnceTheyAreFixed)
         station.reset();
         c.fixIt();
         StartStation(url, queue.Address());
-        EXPECT_EQ(Sns(ReceiveMessages(url, queue.Address(), 3, kArrival)), sns) << c.name;
+        EXPECT_EQ(Sns(ReceiveMessages(url, queue.Address(), 3, kArrival, kUnitsTestedMessageName)), sns) << c.name;
         // Sent at least once: a message whose acceptance the station has not
         // yet recorded when it stops goes again, to the next round's queue.
         EXPECT_TRUE(AwaitStatus("")) << c.name << ": " << window.statusNote;
@@ -199,7 +200,7 @@ TEST_F(MesStation, UnitsStoredWhileTheBrokerIsAwayWaitThenArriveInOrderAfterARes
     station.reset();
     StartStation(url, broker.Address());  // a restarted station sends what waits
     TestBroker::Resume();
-    EXPECT_EQ(Sns(ReceiveMessages(url, broker.Address(), 50, kArrival)), NumberedSns(50));
+    EXPECT_EQ(Sns(ReceiveMessages(url, broker.Address(), 50, kArrival, kUnitsTestedMessageName)), NumberedSns(50));
     EXPECT_TRUE(AwaitStatus("")) << window.statusNote;
     EXPECT_EQ(MesOutbox(dir.Path() / kMesOutboxFileName).Count(), 0);
 }
@@ -210,7 +211,7 @@ TEST_F(MesStation, ARefusedStoreSendsNothing)
     StoreUnit("SN1");
     StoreUnit("SN1");
     EXPECT_EQ(window.boxes.back().text, "Written SN is already in database ");
-    EXPECT_EQ(Sns(ReceiveMessages(url, broker.Address(), 2, kNothingMore)), std::vector<std::string>({"SN1"}));
+    EXPECT_EQ(Sns(ReceiveMessages(url, broker.Address(), 2, kNothingMore, kUnitsTestedMessageName)), std::vector<std::string>({"SN1"}));
 }
 
 TEST_F(MesStation, WithoutTheSectionNothingIsQueued)

@@ -16,6 +16,7 @@
 #include <set>
 #include <thread>
 
+#include "mes/UnitsTestedMessage.h"
 #include "tests/mes/BrokerConsumer.h"
 #include "tests/mes/TestBroker.h"
 #include "tests/station/StationFixture.h"
@@ -155,7 +156,7 @@ TEST_F(StationKill, DISABLED_KilledAtRandomMomentsAroundTestFinishNoCommittedUni
 
     const std::set<std::string> stored = StoredSns();
     std::map<std::string, std::set<std::string>> idsBySn;
-    const auto messages = ReceiveMessages(url, broker.Address(), SIZE_MAX, kAllArrived);
+    const auto messages = ReceiveMessages(url, broker.Address(), SIZE_MAX, kAllArrived, kUnitsTestedMessageName);
     for (const auto& message : messages) {
         const auto envelope = nlohmann::json::parse(message.body);
         idsBySn[envelope["MessageBody"]["TestedUnits"][0]["UnitIdentifier"]].insert(message.id);
