@@ -7,13 +7,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "mes/CfxEnvelope.h"
 #include "mes/UniqueId.h"
 
 namespace {
 
 using json = nlohmann::json;
 
-constexpr const char* kCfxVersion = "1.2";
 constexpr const char* kRequestType = "CFX.InformationSystem.UnitValidation.ValidateUnitsRequest, CFX";
 constexpr const char* kRouteValidation = "UnitRouteValidation";
 constexpr const char* kStatusValidation = "UnitStatusValidation";
@@ -74,15 +74,7 @@ CfxMessage ValidateUnitsRequestMessage(const std::string& sn, const CfxSender& s
               {"Validations", json::array({kRouteValidation, kStatusValidation})},
               {"PrimaryIdentifier", sn},
               {"Units", json::array({std::move(unit)})}};
-    const json envelope{{"MessageName", kValidateUnitsRequestName},
-                        {"Version", kCfxVersion},
-                        {"TimeStamp", JournalTimeText(sent)},
-                        {"UniqueID", requestId},
-                        {"Source", sender.handle},
-                        {"Target", nullptr},
-                        {"RequestID", requestId},
-                        {"MessageBody", std::move(body)}};
-    return {requestId, envelope.dump(-1, ' ', false, json::error_handler_t::replace)};
+    return CfxEnvelope(kValidateUnitsRequestName, requestId, sent, sender.handle, std::move(body), requestId);
 }
 
 std::optional<UnitValidationAnswer> ParseValidateUnitsResponse(const std::string& text, std::string* error)

@@ -144,6 +144,15 @@ TEST_F(UnitValidationStation, ARefusedUnitShowsTheMesMessageIsNotTestedAndItsLin
     EXPECT_EQ(entry.validation, "refused");
     EXPECT_TRUE(entry.items.empty());
     EXPECT_FALSE(entry.testStart.has_value());
+    // The station is blocked by the refusal: its state change reaches the MES.
+    bool blocked = false;
+    for (auto waited = 0ms; !blocked && waited < kArrival; waited += kPoll) {
+        for (const auto& message : mes.Published())
+            blocked = blocked || (message.Name() == "CFX.ResourcePerformance.StationStateChanged" &&
+                                  message.envelope["MessageBody"]["NewState"] == "2500");
+        std::this_thread::sleep_for(kPoll);
+    }
+    EXPECT_TRUE(blocked);
 }
 
 // The silent MES: a box and no test with block; the test with allow, the
