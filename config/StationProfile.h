@@ -140,6 +140,13 @@ struct StationProfile {
         std::string plaintextPassword;
     };
 
+    // [Operator]: the operator's sign-in with a badge scan. Off unless
+    // SIGNIN is "1".
+    struct OperatorSection {
+        std::string signIn;       // "1": no one-key test without a signed-in operator
+        std::string idleMinutes;  // sign-out after this long without a stored unit (ParseIdleMinutes)
+    };
+
     StationSection station;
     OnekeySection onekey;
     ReadFromDbSection readFromDb;
@@ -147,6 +154,7 @@ struct StationProfile {
     WriteOptionsSection writeOptions;
     ResultDbSection resultDb;
     MesSection mes;
+    OperatorSection operatorSignIn;
 
     // onekey.delayTimeBeforeResetOrRestore as a number (ParseDelaySeconds).
     int delaySeconds = 0;

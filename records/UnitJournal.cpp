@@ -42,6 +42,7 @@ constexpr const char* kValues = "values";
 constexpr const char* kReference = "reference";
 constexpr const char* kDurationMs = "duration_ms";
 constexpr const char* kStartMs = "start_ms";
+constexpr const char* kOperator = "operator";
 }  // namespace key
 
 std::tm LocalTime(JournalClock::time_point t)
@@ -160,7 +161,7 @@ std::string UnitJournalLine(const UnitJournalEntry& entry)
     json items = json::array();
     for (const auto& item : entry.items)
         items.push_back(ItemJson(item));
-    const json line{{key::kStation, entry.station},
+    json line{{key::kStation, entry.station},
                     {key::kSlot, entry.slot},
                     {key::kSn, entry.sn},
                     {key::kMac, entry.mac},
@@ -174,6 +175,10 @@ std::string UnitJournalLine(const UnitJournalEntry& entry)
                     {key::kRefusal, entry.refusal},
                     {key::kMaintenance, entry.maintenance},
                     {key::kItems, items}};
+    // Optional fields stay out of the line when empty: readers of lines
+    // written before them see nothing new.
+    if (!entry.operatorId.empty())
+        line[key::kOperator] = entry.operatorId;
     return line.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
@@ -243,6 +248,7 @@ std::optional<UnitJournalEntry> ParseUnitJournalLine(const std::string& line)
         entry.stored = value.at(key::kStored).get<bool>();
         entry.refusal = value.at(key::kRefusal).get<std::string>();
         entry.maintenance = value.at(key::kMaintenance).get<bool>();
+        entry.operatorId = value.value(key::kOperator, std::string());
         for (const auto& item : value.at(key::kItems)) {
             entry.items.push_back({item.at(key::kName).get<std::string>(), item.at(key::kResult).get<std::string>(),
                                    item.at(key::kValues).get<std::vector<std::string>>(),

@@ -42,6 +42,9 @@ struct UnitJournalEntry {
     std::string refusal;                // why it was refused; "" when stored
     bool maintenance = false;
     std::vector<JournalItem> items;
+    // The badge of the operator signed in at TEST FINISH; "" when sign-in
+    // is off (and then left out of the line).
+    std::string operatorId;
 };
 
 // The day's file of `recorded` (local date) under `dir`: dir/units/YYYY-MM-DD.jsonl.

@@ -78,6 +78,11 @@ inline constexpr int kScanImei = 1118;
 inline constexpr int kScanSn = 1129;
 inline constexpr int kScanPcbaSn = 1135;
 
+// Operator sign-in: the badge scan field, its caption and who is signed in.
+inline constexpr int kOperatorBadgeLabel = 1160;
+inline constexpr int kOperatorBadge = 1161;
+inline constexpr int kOperatorName = 1162;
+
 // Reference values shown from the profile.
 inline constexpr int kRefMacNo = 1024;
 inline constexpr int kRefSnNo = 1025;
@@ -203,5 +208,6 @@ inline constexpr int kKeyPollTimer = 1;
 inline constexpr int kOneKeyWaitTimer = 2;
 inline constexpr int kTimerPeriodMs = 1000;
 inline constexpr int kMesStatusTimer = 3;  // refreshes the MES status note
+inline constexpr int kOperatorIdleTimer = 8;  // signs the operator out after the idle time
 
 }  // namespace ctl

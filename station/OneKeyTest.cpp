@@ -41,6 +41,8 @@ const OneKeyItem* FindItem(const std::string& name)
 
 void CRuriZudaDlg::OnOneKeyTest()
 {
+    if (!OperatorMayTest())
+        return;
     // A wait or key poll left from an earlier run must not tick into this one.
     StopRunTimers();
     FailureMask = 0;

@@ -80,6 +80,7 @@ int CRuriZudaDlg::FinishTest()
 {
     const int stored = SaveUnitRecord();
     if (stored) {
+        OperatorUnitStored();
         finishedSn_ = SnForWireTrace();
         ClearUnitValues();
     }
@@ -93,7 +94,8 @@ void CRuriZudaDlg::ChooseResultStore()
     // files stay and nothing is sent over the network.
     if (!systemResults_ || profile.resultDb.url.empty())
         return;
-    systemResults_ = MakePgResultStore(profile.resultDb.url, profile.resultDb.station);
+    systemResults_ = MakePgResultStore(profile.resultDb.url, profile.resultDb.station,
+                                       std::chrono::milliseconds(kLineStoreDeadlineMs), SignInRequired());
     options_.results = systemResults_.get();
 }
 
@@ -112,6 +114,7 @@ ResultRow CRuriZudaDlg::UnitRow() const
     ResultRow row;
     for (const auto& [column, value] : kStoredValues)
         row[column] = unit.*value;
+    row.operatorId = UnitOperator();
     return row;
 }
 

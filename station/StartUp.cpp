@@ -44,6 +44,8 @@ void CRuriZudaDlg::OnTimer(int timerId)
         OnOneKeyWaitTimer();
     } else if (timerId == ctl::kMesStatusTimer) {
         ShowMesStatus();
+    } else if (timerId == ctl::kOperatorIdleTimer) {
+        OnOperatorIdleTimer();
     }
 }
 
@@ -66,6 +68,7 @@ void CRuriZudaDlg::OnInitDialog()
         RegisterPortNotification();
     StartWireTrace();
     StartMesHandOff();
+    StartOperatorSignIn();
 }
 
 void CRuriZudaDlg::OpenStationLog()
@@ -85,6 +88,7 @@ void CRuriZudaDlg::OnDestroy()
 {
     UnregisterPortNotification();
     StopWireTrace();
+    EndOperatorSignIn();
     mes_.reset();
 }
 

@@ -80,6 +80,7 @@ UnitJournalEntry CRuriZudaDlg::JournalEntry(bool stored, bool maintenance)
     entry.stored = stored;
     entry.refusal = stored ? "" : storeRefusal_;
     entry.maintenance = maintenance;
+    entry.operatorId = UnitOperator();
     for (const OneKeyItemRun& run : LastOneKeyRun.items) {
         JournalItem item {.name = run.name, .result = run.result ? kPass : kFail, .values = {}, .reference = {},
                          .durationMs = run.durationMs, .startMs = run.startMs};
