@@ -151,6 +151,7 @@ inline constexpr auto kMes = std::to_array<ProfileKey<Mes>>({
     {"HANDLE", 128, &Mes::handle},
     {"CREDENTIALS", 260, &Mes::credentials},
     {"PLAINTEXT_PASSWORD", 10, &Mes::plaintextPassword},
+    {"HEARTBEAT", 10, &Mes::heartbeat},
 });
 
 inline constexpr auto kOperator = std::to_array<ProfileKey<Operator>>({

@@ -138,6 +138,8 @@ struct StationProfile {
         std::string credentials;  // file of mode 0600 holding USER:PASSWORD
         // "1": a password may go over plain amqp:// (readable on the network)
         std::string plaintextPassword;
+        // Seconds between the station's heartbeats; "" 60, "0" none
+        std::string heartbeat;
     };
 
     // [Operator]: the operator's sign-in with a badge scan. Off unless

@@ -1,6 +1,7 @@
 #include "mes/MesHandOff.h"
 
 #include "mes/MesOutbox.h"
+#include "records/JournalEvent.h"
 #include "records/ResultStore.h"
 #include "records/UnitJournal.h"
 
@@ -28,6 +29,8 @@ MesHandOff::MesHandOff(std::optional<MesEndpoint> endpoint, const MesSettings& s
                        std::string standingFailure, AcceptedHook accepted, MesRetry retry)
     : cfxSender_ {settings.handle, MesPositionOf(slot)}
     , outboxFile_(outboxFile)
+    , journalDir_(journalDir)
+    , slot_(slot)
     , standingFailure_(std::move(standingFailure))
     , accepted_(std::move(accepted))
     , failure_(standingFailure_)
@@ -61,6 +64,24 @@ bool MesHandOff::PublishWithoutJournal(const UnitJournalEntry& entry, std::strin
     } catch (const StoreError& failure) {
         *error = std::string("the unit's MES message was not queued: ") + failure.what();
         return false;
+    }
+}
+
+void MesHandOff::PublishEvent(const OutboxMessage& message)
+{
+    const JournalEvent event {message.name, slot_, JournalClock::now(), message.uniqueId, message.json};
+    std::string journalError;
+    JournalPosition position;
+    if (AppendUnitJournalLine(journalDir_, event.recorded, JournalEventLine(event), &journalError, &position)) {
+        sender_.Push({UnitJournalEntry {}, position, message});
+        return;
+    }
+    try {
+        MesOutbox(outboxFile_).Add(message);
+        ++waiting_;
+    } catch (const StoreError& failure) {
+        std::lock_guard lock(failureMutex_);
+        failure_ = message.name + " was lost: " + journalError + "; " + failure.what();
     }
 }
 

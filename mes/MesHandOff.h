@@ -10,6 +10,7 @@
 
 #include "mes/AmqpSession.h"
 #include "mes/MesEndpoint.h"
+#include "mes/MesOutbox.h"
 #include "mes/MesSender.h"
 #include "mes/UnitsTestedMessage.h"
 
@@ -41,6 +42,12 @@ public:
     // into the outbox on this thread, on the disk when this returns. False
     // with `error` set when the outbox did not take it either.
     bool PublishWithoutJournal(const UnitJournalEntry& entry, std::string* error);
+    // A message about the station itself (an already made envelope), in
+    // order with the units: its line is in the journal, synced, when this
+    // returns, then the sender takes it. When the journal cannot be written
+    // it goes into the outbox on this thread; when neither takes it the
+    // failure is the hand-off's LastFailure.
+    void PublishEvent(const OutboxMessage& message);
     // Messages not yet accepted by the broker; -1 when the outbox cannot be used.
     int64_t Waiting();
     int64_t DeadLetters();
@@ -61,6 +68,8 @@ private:
 
     CfxSender cfxSender_;
     std::filesystem::path outboxFile_;
+    std::filesystem::path journalDir_;
+    int slot_ = 0;
     std::string standingFailure_;  // settings that cannot be used
     AcceptedHook accepted_;
     std::atomic<int64_t> waiting_ {0};

@@ -7,13 +7,16 @@
 #include <mutex>
 #include <optional>
 
+#include "mes/MesOutbox.h"
 #include "records/UnitJournal.h"
 
 // A stored unit on its way to the outbox: its journal entry and where its
-// line ends in the journal.
+// line ends in the journal. An event's message, made already, stands in
+// for the unit's when set; its line is the event's.
 struct InboxUnit {
     UnitJournalEntry entry;
     JournalPosition position;
+    std::optional<OutboxMessage> event {};
 };
 
 // The in-memory queue from the station's thread to the sender's thread. The

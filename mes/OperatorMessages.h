@@ -12,9 +12,9 @@
 // UnitsTested around a CFX.Production.OperatorActivated or
 // OperatorDeactivated body, whose Operator is the person with the badge.
 //
-// Their UniqueID is a name-based UUID of the sender's handle and position,
-// the change, the badge and its time, so the same change always gives the
-// same message.
+// Their UniqueID is a name-based UUID (StationMessageId) of the sender's
+// handle and position, the change, the badge and its time, so the same
+// change always gives the same message.
 
 inline constexpr const char* kOperatorActivatedName = "CFX.Production.OperatorActivated";
 inline constexpr const char* kOperatorDeactivatedName = "CFX.Production.OperatorDeactivated";

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "records/JournalEvent.h"
+
 namespace {
 
 // Messages written per transaction while the journal is read back.
@@ -49,6 +51,15 @@ int64_t OutboxFeeder::Recover()
                 batch.push_back(feed_->message(entry));
             if (batch.size() >= kRecoveryBatch)
                 flush();
+        }, [&](const std::string& line, const JournalPosition& end) {
+            const auto event = ParseJournalEventLine(line);
+            if (!event)
+                return;  // a torn line: the next whole line moves past it
+            readTo = end;
+            if (event->slot == feed_->slot)
+                batch.push_back({event->name, event->uniqueId, event->message});
+            if (batch.size() >= kRecoveryBatch)
+                flush();
         });
     }
     flush();
@@ -69,7 +80,7 @@ int64_t OutboxFeeder::TakeInbox(const std::function<void()>& counted)
         // A unit whose line was read back from the journal is queued already.
         if (readTo && unit.position <= *readTo)
             continue;
-        messages.push_back(feed_->message(unit.entry));
+        messages.push_back(unit.event ? *unit.event : feed_->message(unit.entry));
         readTo = unit.position;
     }
     if (messages.empty())

@@ -27,8 +27,8 @@ public:
     // Without a feed there is nothing to bring (the sender program).
     OutboxFeeder(MesOutbox& outbox, MesInbox& inbox, std::optional<MesJournalFeed> feed);
 
-    // This slot's stored units from the journal lines past the cursor (all
-    // lines when the outbox has none); how many were queued.
+    // This slot's stored units and events from the journal lines past the
+    // cursor (all lines when the outbox has none); how many were queued.
     int64_t Recover();
     // The inbox's units not yet read from the journal; how many were queued.
     // `counted` runs once they are in the outbox, before the inbox stops

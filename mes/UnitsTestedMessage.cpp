@@ -223,7 +223,8 @@ CfxMessage UnitsTestedMessage(const UnitJournalEntry& entry, const CfxSender& se
               {"OverallResult", Result(entry.verdict)},
               {"Tests", std::move(tests)}};
     json body{{"$type", kUnitsTestedType},
-              {"TransactionId", ids.Id(kTransactionRole)},
+              // The work's transaction when the unit's run had one, else its own.
+              {"TransactionId", entry.transactionId.empty() ? ids.Id(kTransactionRole) : entry.transactionId},
               {"TestMethod", kTestMethod},
               {"Tester", Tester(entry)},
               {"SamplingInformation", {{"SamplingMethod", kNoSampling}, {"LotSize", nullptr}, {"SampleSize", nullptr}}},

@@ -12,6 +12,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "records/JournalEvent.h"
+
 namespace {
 
 using json = nlohmann::json;
@@ -43,6 +45,7 @@ constexpr const char* kReference = "reference";
 constexpr const char* kDurationMs = "duration_ms";
 constexpr const char* kStartMs = "start_ms";
 constexpr const char* kOperator = "operator";
+constexpr const char* kTransactionId = "transactionId";
 }  // namespace key
 
 std::tm LocalTime(JournalClock::time_point t)
@@ -156,6 +159,11 @@ std::string JournalTimeText(JournalClock::time_point t)
     return IsoTime(t);
 }
 
+std::optional<JournalClock::time_point> ParseJournalTime(const std::string& text)
+{
+    return ParseIsoTime(text);
+}
+
 std::string UnitJournalLine(const UnitJournalEntry& entry)
 {
     json items = json::array();
@@ -179,6 +187,8 @@ std::string UnitJournalLine(const UnitJournalEntry& entry)
     // written before them see nothing new.
     if (!entry.operatorId.empty())
         line[key::kOperator] = entry.operatorId;
+    if (!entry.transactionId.empty())
+        line[key::kTransactionId] = entry.transactionId;
     return line.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
@@ -249,6 +259,7 @@ std::optional<UnitJournalEntry> ParseUnitJournalLine(const std::string& line)
         entry.refusal = value.at(key::kRefusal).get<std::string>();
         entry.maintenance = value.at(key::kMaintenance).get<bool>();
         entry.operatorId = value.value(key::kOperator, std::string());
+        entry.transactionId = value.value(key::kTransactionId, std::string());
         for (const auto& item : value.at(key::kItems)) {
             entry.items.push_back({item.at(key::kName).get<std::string>(), item.at(key::kResult).get<std::string>(),
                                    item.at(key::kValues).get<std::vector<std::string>>(),
@@ -273,7 +284,7 @@ UnitJournalRead ReadUnitJournal(const std::filesystem::path& file)
             continue;
         if (auto entry = ParseUnitJournalLine(line))
             read.entries.push_back(std::move(*entry));
-        else
+        else if (!IsJournalEventLine(line))
             ++read.skippedLines;
     }
     return read;
@@ -293,7 +304,8 @@ std::vector<std::filesystem::path> UnitJournalFiles(const std::filesystem::path&
 }
 
 bool ReadUnitJournalFrom(const std::filesystem::path& file, int64_t offset,
-                         const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found)
+                         const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found,
+                         const std::function<void(const std::string&, const JournalPosition&)>& other)
 {
     std::ifstream in(file, std::ios::binary);
     if (!in)
@@ -309,6 +321,8 @@ bool ReadUnitJournalFrom(const std::filesystem::path& file, int64_t offset,
             continue;
         if (auto entry = ParseUnitJournalLine(line))
             found(std::move(*entry), position);
+        else if (other)
+            other(line, position);
     }
     return true;
 }

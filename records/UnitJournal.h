@@ -45,6 +45,10 @@ struct UnitJournalEntry {
     // The badge of the operator signed in at TEST FINISH; "" when sign-in
     // is off (and then left out of the line).
     std::string operatorId;
+    // The unit's work transaction, decided at its one-key start and shared
+    // by the messages of its run; "" when none was started (left out of
+    // the line then).
+    std::string transactionId;
 };
 
 // The day's file of `recorded` (local date) under `dir`: dir/units/YYYY-MM-DD.jsonl.
@@ -53,6 +57,8 @@ std::filesystem::path UnitJournalPath(const std::filesystem::path& dir, JournalC
 // A time as the journal writes it: local ISO 8601 with milliseconds and the
 // UTC offset (2026-12-07T08:41:05.250+01:00).
 std::string JournalTimeText(JournalClock::time_point t);
+// A time as JournalTimeText writes it; nothing for any other text.
+std::optional<JournalClock::time_point> ParseJournalTime(const std::string& text);
 
 // The entry as one JSON line with its line feed. Bytes that are not UTF-8
 // become U+FFFD, so a garbled device text never loses the record.
@@ -86,9 +92,11 @@ std::vector<std::filesystem::path> UnitJournalFiles(const std::filesystem::path&
 // Reads whole lines of a journal file from `offset` on and calls `found`
 // with each entry that parses and the position its line ends at. A last line
 // without its line feed (still being written, or torn) is not read. Returns
-// false when the file cannot be opened.
+// false when the file cannot be opened. Whole lines that are no entry
+// (events, torn lines) go to `other` when given.
 bool ReadUnitJournalFrom(const std::filesystem::path& file, int64_t offset,
-                         const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found);
+                         const std::function<void(UnitJournalEntry&&, const JournalPosition&)>& found,
+                         const std::function<void(const std::string&, const JournalPosition&)>& other = {});
 
 struct UnitJournalRead {
     std::vector<UnitJournalEntry> entries;
@@ -97,7 +105,8 @@ struct UnitJournalRead {
 };
 
 // Reads a journal file; lines that do not parse as an entry are skipped and
-// counted, every other line is read.
+// counted, every other line is read. Event lines (records/JournalEvent.h)
+// are passed over uncounted.
 UnitJournalRead ReadUnitJournal(const std::filesystem::path& file);
 
 // Parses one line; nothing when it is not a whole entry.

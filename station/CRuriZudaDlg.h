@@ -13,6 +13,7 @@
 #include "discovery/PortProbe.h"
 #include "records/ImeiLookup.h"
 #include "records/ResultRow.h"
+#include "mes/StationStateTracker.h"
 #include "records/UnitJournal.h"
 #include "station/OneKeyRecord.h"
 #include "station/OperationSpec.h"
@@ -26,6 +27,7 @@ struct JournalPosition;
 struct CfxSender;
 struct OutboxMessage;
 class MesHandOff;
+class CfxEndpointLink;
 class ResultStore;
 
 // Start-up choices of the station (command line).
@@ -266,6 +268,22 @@ public:
     void ShowMesStatus();
     // After the store's own boxes: why the hand-off is not working, once a run.
     void TellMesFailure();
+    // The station as a CFX endpoint ([MES], station/CfxEndpointControl.cpp):
+    // each unit's run framed by WorkStarted and WorkCompleted, the station's
+    // state changes, EndpointConnected at start, and on a connection of its
+    // own the heartbeat and the answers to AreYouThereRequest.
+    void StartCfxEndpoint();
+    void StopCfxEndpoint();  // EXIT
+    void CfxWorkStarted();   // the one-key start
+    void CfxWorkFinished();  // TEST FINISH, after the unit's UnitsTested
+    void CfxWorkAbandoned(); // RETEST, unplug
+    void CfxPortLost();      // the unit's port went away; down when mid-test
+    void CfxUnitArrived();   // a port came: a station down waits for a unit again
+    // The MES refused the unit or did not answer: the station is blocked.
+    void CfxStationBlocked(const std::string& reason);
+    void CfxEnterState(StationState state);
+    // WorkCompleted of the open run, Aborted when `abandoned`; none open: nothing.
+    void CfxCompleteWork(bool abandoned);
     // TEST FINISH: the unit stored and its values cleared; sets TestFinished.
     int FinishTest();
     // PASS.mdb or FAIL.mdb in the station's folder, by the unit's verdict.
@@ -425,4 +443,8 @@ private:
     std::string mesUnqueued_;       // why the latest unit's message was not queued
     OperatorSession signIn_;
     std::string runOperator_;  // who started the latest one-key test
+    std::unique_ptr<CfxEndpointLink> cfxLink_;
+    std::optional<StationStateTracker> stationState_;
+    int stateChanges_ = 0;          // tells apart the changes of one millisecond
+    std::string workTransactionId_; // the run's transaction; "" between runs
 };

@@ -96,6 +96,7 @@ void CRuriZudaDlg::ScanForUnitPort()
     if (found.outcome != Outcome::NotFound || !DevicePresent)
         return;
     UnlistUnitPort();
+    CfxPortLost();
     OnRetest();
     window_.RepaintNow();
     DevicePresent = 0;
@@ -104,7 +105,7 @@ void CRuriZudaDlg::ScanForUnitPort()
 void CRuriZudaDlg::OnDeviceChange(PortEvent event)
 {
     switch (event) {
-    case PortEvent::Arrival: ArrivalEvent = 1; break;
+    case PortEvent::Arrival: ArrivalEvent = 1; CfxUnitArrived(); break;
     case PortEvent::Removal: ArrivalEvent = 0; break;
     case PortEvent::Other: return;
     }

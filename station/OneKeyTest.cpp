@@ -52,6 +52,7 @@ void CRuriZudaDlg::OnOneKeyTest()
     LastOneKeyRun = OneKeyRun {};
     LastOneKeyRun.started = std::chrono::system_clock::now();
     LastOneKeyRun.startedMs = CurrentClock().NowMs();
+    CfxWorkStarted();
 
     if (!ConnectTarget()) {
         StopOneKeyTest(kConnectFailedStatus);

@@ -165,8 +165,6 @@ CfxSender CRuriZudaDlg::OperatorEventSender() const
 
 void CRuriZudaDlg::PublishOperatorEvent(const OutboxMessage& message)
 {
-    if (!mes_)
-        return;
-    // Until the hand-off takes events: the change is only traced.
-    TraceOut(("MES event not sent yet: " + message.name + "\n").c_str());
+    if (mes_)
+        mes_->PublishEvent(message);
 }

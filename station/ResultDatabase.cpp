@@ -79,6 +79,7 @@ std::string CtimeNow()
 int CRuriZudaDlg::FinishTest()
 {
     const int stored = SaveUnitRecord();
+    CfxWorkFinished();
     if (stored) {
         OperatorUnitStored();
         finishedSn_ = SnForWireTrace();

@@ -32,6 +32,7 @@ void CRuriZudaDlg::OnRetest()
         }
         TestFinished = 0;
     }
+    CfxWorkAbandoned();
     StopRunTimers();
     NextUnitWireTrace();
     ClearUnitValues();

@@ -6,6 +6,7 @@
 #include "discovery/UdevDeviceSource.h"
 #include "link/StationLog.h"
 #include "records/LineText.h"
+#include "mes/CfxEndpointLink.h"
 #include "mes/MesHandOff.h"
 #include "records/ResultStore.h"
 #include "station/ControlIds.h"
@@ -68,6 +69,7 @@ void CRuriZudaDlg::OnInitDialog()
         RegisterPortNotification();
     StartWireTrace();
     StartMesHandOff();
+    StartCfxEndpoint();
     StartOperatorSignIn();
 }
 
@@ -88,6 +90,7 @@ void CRuriZudaDlg::OnDestroy()
 {
     UnregisterPortNotification();
     StopWireTrace();
+    StopCfxEndpoint();
     EndOperatorSignIn();
     mes_.reset();
 }

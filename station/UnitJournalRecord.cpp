@@ -81,6 +81,7 @@ UnitJournalEntry CRuriZudaDlg::JournalEntry(bool stored, bool maintenance)
     entry.refusal = stored ? "" : storeRefusal_;
     entry.maintenance = maintenance;
     entry.operatorId = UnitOperator();
+    entry.transactionId = workTransactionId_;
     for (const OneKeyItemRun& run : LastOneKeyRun.items) {
         JournalItem item {.name = run.name, .result = run.result ? kPass : kFail, .values = {}, .reference = {},
                          .durationMs = run.durationMs, .startMs = run.startMs};

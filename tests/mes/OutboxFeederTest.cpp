@@ -12,6 +12,7 @@
 #include "mes/MesOutbox.h"
 #include "mes/MesOutboxLock.h"
 #include "mes/OutboxFeeder.h"
+#include "records/JournalEvent.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
@@ -106,6 +107,48 @@ TEST_F(OutboxFeederTest, AUnitReadBackFromTheJournalIsNotQueuedAgainFromTheInbox
     EXPECT_EQ(feeder.TakeInbox(), 1);
     EXPECT_EQ(Queued(outbox), (std::vector<std::string> {"A", "B", "C"}));
     EXPECT_EQ(outbox.Cursor(), third);
+}
+
+JournalPosition AppendEvent(const fs::path& dir, const std::string& id, int slot)
+{
+    const JournalEvent event {"Event", slot, JournalClock::now(), id, id};
+    std::string error;
+    JournalPosition position;
+    EXPECT_TRUE(AppendUnitJournalLine(dir, event.recorded, JournalEventLine(event), &error, &position)) << error;
+    return position;
+}
+
+// A station killed after an event's line was written: on start its message
+// is queued in its place among the slot's units, past the cursor only.
+TEST_F(OutboxFeederTest, OnStartTheSlotsEventsPastTheCursorAreQueuedInOrderWithTheUnits)
+{
+    const JournalPosition first = Append(dir.Path(), Unit("A", 2));
+    AppendEvent(dir.Path(), "started", 2);
+    AppendEvent(dir.Path(), "other slot", 1);
+    Append(dir.Path(), Unit("B", 2));
+    const JournalPosition last = AppendEvent(dir.Path(), "completed", 2);
+    MesOutbox outbox(file);
+    outbox.SetCursor(first);
+    OutboxFeeder feeder(outbox, inbox, Feed(dir.Path(), 2));
+    EXPECT_EQ(feeder.Recover(), 3);
+    EXPECT_EQ(Queued(outbox), (std::vector<std::string> {"started", "B", "completed"}));
+    EXPECT_EQ(outbox.After(0, 1)[0].uniqueId, "started");
+    EXPECT_EQ(outbox.Cursor(), last);
+    EXPECT_EQ(OutboxFeeder(outbox, inbox, Feed(dir.Path(), 2)).Recover(), 0);
+}
+
+TEST_F(OutboxFeederTest, AnEventFromTheInboxGoesAsItsOwnMessageInOrder)
+{
+    MesOutbox outbox(file);
+    OutboxFeeder feeder(outbox, inbox, Feed(dir.Path(), 0));
+    feeder.Recover();
+    const JournalPosition started = AppendEvent(dir.Path(), "started", 0);
+    const JournalPosition unit = Append(dir.Path(), Unit("A", 0));
+    inbox.Push({UnitJournalEntry {}, started, OutboxMessage {"Event", "started", "started"}});
+    inbox.Push({Unit("A", 0), unit});
+    EXPECT_EQ(feeder.TakeInbox(), 2);
+    EXPECT_EQ(Queued(outbox), (std::vector<std::string> {"started", "A"}));
+    EXPECT_EQ(outbox.Cursor(), unit);
 }
 
 TEST_F(OutboxFeederTest, ALineStillBeingWrittenIsLeftForLater)

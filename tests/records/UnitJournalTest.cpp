@@ -6,6 +6,7 @@
 
 #include <fstream>
 
+#include "records/JournalEvent.h"
 #include "records/UnitJournal.h"
 #include "tests/support/TempDir.h"
 
@@ -139,6 +140,32 @@ TEST(UnitJournal, LinesThatAreNotEntriesAreSkipped)
     std::string badTime = UnitJournalLine(Entry("RZ1"));
     badTime.replace(badTime.find("\"recorded\":\"") + 12, 4, "20xx");
     EXPECT_FALSE(ParseUnitJournalLine(badTime).has_value());
+}
+
+TEST(UnitJournal, AnEventLineIsReadBackWholeAndUnitReadersPassOverIt)
+{
+    TempWorkDir dir;
+    const JournalEvent event {"CFX.Production.WorkStarted", 3, Entry("RZ1").recorded, "id-1",
+                              R"({"MessageName":"CFX.Production.WorkStarted","x":"a\"b\n"})"};
+    const std::string line = JournalEventLine(event);
+    const auto parsed = ParseJournalEventLine(line.substr(0, line.size() - 1));
+    ASSERT_TRUE(parsed.has_value());
+    EXPECT_EQ(parsed->name, event.name);
+    EXPECT_EQ(parsed->slot, 3);
+    EXPECT_EQ(parsed->uniqueId, "id-1");
+    EXPECT_EQ(parsed->message, event.message) << "the message comes back byte for byte";
+    EXPECT_EQ(JournalTimeText(parsed->recorded), JournalTimeText(event.recorded));
+    EXPECT_FALSE(ParseJournalEventLine(UnitJournalLine(Entry("RZ1"))).has_value());
+    EXPECT_FALSE(ParseJournalEventLine(line.substr(0, line.size() / 2)).has_value()) << "a torn event line";
+
+    std::string error;
+    ASSERT_TRUE(AppendUnitJournal(dir.Path(), Entry("RZ1"), &error));
+    ASSERT_TRUE(AppendUnitJournalLine(dir.Path(), event.recorded, line, &error));
+    ASSERT_TRUE(AppendUnitJournal(dir.Path(), Entry("RZ2"), &error));
+    const UnitJournalRead read = ReadUnitJournal(UnitJournalPath(dir.Path(), event.recorded));
+    ASSERT_EQ(read.entries.size(), 2u);
+    EXPECT_EQ(read.entries[1].sn, "RZ2");
+    EXPECT_EQ(read.skippedLines, 0) << "an event line is not a torn unit";
 }
 
 TEST(UnitJournal, AFolderThatCannotBeWrittenGivesAReason)
