@@ -236,25 +236,14 @@ private:
     // table a station that held the lock before has committed.
     static bool CreateTableIfMissing(pqxx::connection& session)
     {
-        const std::string key = std::to_string(kSchemaLockKey);
-        pqxx::nontransaction(session).exec("SELECT pg_advisory_lock(" + key + ")");
-        const auto unlock = [&] { pqxx::nontransaction(session).exec("SELECT pg_advisory_unlock(" + key + ")"); };
         bool created = false;
-        try {
-            pqxx::work work(session);
+        UnderSchemaLock(session, [&](pqxx::work& work) {
             if (work.exec1(std::string("SELECT to_regclass('") + kResultTable + "') IS NULL")[0].as<bool>()) {
                 work.exec(CreateTableStatement());
                 created = true;
             }
             EnsureLineSummaries(work);
-            work.commit();
-        } catch (const pqxx::broken_connection&) {
-            throw;  // the server has let go of the lock with the session
-        } catch (const std::exception&) {
-            unlock();
-            throw;
-        }
-        unlock();
+        });
         return created;
     }
 
@@ -269,14 +258,24 @@ private:
                                    "') AND NOT attisdropped)";
         if (pqxx::nontransaction(session).exec1(lookup)[0].as<bool>())
             return;
+        UnderSchemaLock(session, [&](pqxx::work& work) {
+            if (!work.exec1(lookup)[0].as<bool>())
+                work.exec(std::string("ALTER TABLE ") + kResultTable + " ADD COLUMN IF NOT EXISTS " + kOperatorColumn +
+                          " VARCHAR(" + std::to_string(kOperatorColumnLength) + ")");
+        });
+    }
+
+    // Runs `change` in a transaction of its own, committed while this
+    // session holds the lock that serialises the stations' schema changes.
+    template <class Change>
+    static void UnderSchemaLock(pqxx::connection& session, Change change)
+    {
         const std::string key = std::to_string(kSchemaLockKey);
         pqxx::nontransaction(session).exec("SELECT pg_advisory_lock(" + key + ")");
         const auto unlock = [&] { pqxx::nontransaction(session).exec("SELECT pg_advisory_unlock(" + key + ")"); };
         try {
             pqxx::work work(session);
-            if (!work.exec1(lookup)[0].as<bool>())
-                work.exec(std::string("ALTER TABLE ") + kResultTable + " ADD COLUMN IF NOT EXISTS " + kOperatorColumn +
-                          " VARCHAR(" + std::to_string(kOperatorColumnLength) + ")");
+            change(work);
             work.commit();
         } catch (const pqxx::broken_connection&) {
             throw;  // the server has let go of the lock with the session
