@@ -37,7 +37,7 @@ const QColor kPassBackground(0, 200, 0);
 const QColor kFailBackground(220, 0, 0);
 
 // The fields a barcode scanner fills; Enter in them belongs to the controller.
-constexpr int kScanFields[] = {ctl::kScanMac, ctl::kScanImei, ctl::kScanSn, ctl::kScanPcbaSn};
+constexpr int kScanFields[] = {ctl::kScanMac, ctl::kScanImei, ctl::kScanSn, ctl::kScanPcbaSn, ctl::kOperatorBadge};
 
 bool IsScanField(int id)
 {

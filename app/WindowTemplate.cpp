@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "records/ResultRow.h"
 #include "station/ControlIds.h"
 
 namespace {
@@ -43,6 +44,13 @@ constexpr int kRefRightLabelW = 50;
 constexpr int kRefRightEditX = 513;
 constexpr int kOneKeyButtonY = 169;
 constexpr int kOneKeyResultY = 187;
+
+// Operator sign-in: the badge field right of the one-key button, the
+// operator's name between the top strip and the first reading.
+constexpr int kBadgeLabelX = 441;
+constexpr int kBadgeLabelW = 26;
+constexpr int kBadgeEditX = 469;
+constexpr int kOperatorNameY = 24;
 
 constexpr int ScanY(int row) { return kFirstScanY + row * kScanStep; }
 constexpr int RefY(int row) { return kFirstRefY + row * kScanStep; }
@@ -245,6 +253,13 @@ constexpr ControlTemplate kTemplate[] = {
     ScanLabel(1, "SCAN IMEI"),
     ScanLabel(2, "SCAN SN"),
     ScanLabel(3, "PCBASN SCAN"),
+    // Operator sign-in, shown when it is on: the badge field beside the
+    // one-key button, who is signed in above the unit readings.
+    {ctl::kOperatorBadgeLabel, K::Label, "BADGE", {kBadgeLabelX, kOneKeyButtonY + 3, kBadgeLabelW, kLabelH}, false},
+    {ctl::kOperatorBadge, K::Edit, "", {kBadgeEditX, kOneKeyButtonY + 1, kMidRight - kBadgeEditX, kEditH}, false, true,
+     kOperatorColumnLength},
+    {ctl::kOperatorName, K::Label, "OPERATOR:", {kRowLabelX, kOperatorNameY, kButtonX + kButtonW - kRowLabelX, kLabelH},
+     false},
 
     // Top strip and port.
     {0, K::GroupLabel, "KAVO FUNC TEST TOOLS", {kRowLabelX, 12, 104, kLabelH}},

@@ -28,6 +28,7 @@ inline constexpr std::string_view kLockPnName = "LockPN";
 inline constexpr std::string_view kWriteOptionsName = "WriteOptions";
 inline constexpr std::string_view kResultDbName = "ResultDB";
 inline constexpr std::string_view kMesName = "MES";
+inline constexpr std::string_view kOperatorName = "Operator";
 
 using Station = StationProfile::StationSection;
 using Onekey = StationProfile::OnekeySection;
@@ -36,6 +37,7 @@ using LockPn = StationProfile::LockPnSection;
 using WriteOptions = StationProfile::WriteOptionsSection;
 using ResultDb = StationProfile::ResultDbSection;
 using Mes = StationProfile::MesSection;
+using Operator = StationProfile::OperatorSection;
 
 inline constexpr auto kStation = std::to_array<ProfileKey<Station>>({
     {"READVER", 10, &Station::readVer},
@@ -156,6 +158,11 @@ inline constexpr auto kMes = std::to_array<ProfileKey<Mes>>({
     {"ON_NO_ANSWER", 10, &Mes::onNoAnswer},
 });
 
+inline constexpr auto kOperator = std::to_array<ProfileKey<Operator>>({
+    {"SIGNIN", 10, &Operator::signIn},
+    {"IDLE_MINUTES", 10, &Operator::idleMinutes},
+});
+
 // Every text field of a section has a row: a field added to StationProfile
 // without a row here would silently never be read.
 static_assert(sizeof(Station) == kStation.size() * sizeof(std::string));
@@ -165,5 +172,6 @@ static_assert(sizeof(LockPn) == kLockPn.size() * sizeof(std::string));
 static_assert(sizeof(WriteOptions) == kWriteOptions.size() * sizeof(std::string));
 static_assert(sizeof(ResultDb) == kResultDb.size() * sizeof(std::string));
 static_assert(sizeof(Mes) == kMes.size() * sizeof(std::string));
+static_assert(sizeof(Operator) == kOperator.size() * sizeof(std::string));
 
 } // namespace profile_keys

@@ -58,3 +58,11 @@ int ParseDelaySeconds(const std::string& text)
     const long long seconds = std::clamp<long long>(LeadingNumber(text), kMinDelaySeconds, kMaxDelaySeconds);
     return static_cast<int>(seconds);
 }
+
+int ParseIdleMinutes(const std::string& text)
+{
+    const long long minutes = LeadingNumber(text);
+    if (minutes <= 0)
+        return kDefaultIdleMinutes;
+    return static_cast<int>(std::min<long long>(minutes, kMaxIdleMinutes));
+}

@@ -28,3 +28,10 @@ bool PrefixCheckEnabled(const std::string& prefix);
 // non-digit; no digits give 0), limited to kMinDelaySeconds..kMaxDelaySeconds.
 // Out-of-range numbers saturate instead of overflowing.
 int ParseDelaySeconds(const std::string& text);
+
+// [Operator] IDLE_MINUTES: the whole number at the start of `text` (as
+// ParseDelaySeconds reads it), at most kMaxIdleMinutes; no number, zero or
+// a negative number give kDefaultIdleMinutes.
+inline constexpr int kDefaultIdleMinutes = 30;
+inline constexpr int kMaxIdleMinutes = 24 * 60;  // one day
+int ParseIdleMinutes(const std::string& text);

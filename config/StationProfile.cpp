@@ -38,6 +38,7 @@ StationProfile LoadStationProfileFile(const std::filesystem::path& file)
     ReadSection(ini, profile_keys::kWriteOptionsName, profile_keys::kWriteOptions, profile.writeOptions);
     ReadSection(ini, profile_keys::kResultDbName, profile_keys::kResultDb, profile.resultDb);
     ReadSection(ini, profile_keys::kMesName, profile_keys::kMes, profile.mes);
+    ReadSection(ini, profile_keys::kOperatorName, profile_keys::kOperator, profile.operatorSignIn);
     profile.delaySeconds = ParseDelaySeconds(profile.onekey.delayTimeBeforeResetOrRestore);
     return profile;
 }

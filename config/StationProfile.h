@@ -147,6 +147,13 @@ struct StationProfile {
         std::string onNoAnswer;       // "block" (when not set) or "allow"
     };
 
+    // [Operator]: the operator's sign-in with a badge scan. Off unless
+    // SIGNIN is "1".
+    struct OperatorSection {
+        std::string signIn;       // "1": no one-key test without a signed-in operator
+        std::string idleMinutes;  // sign-out after this long without a stored unit (ParseIdleMinutes)
+    };
+
     StationSection station;
     OnekeySection onekey;
     ReadFromDbSection readFromDb;
@@ -154,6 +161,7 @@ struct StationProfile {
     WriteOptionsSection writeOptions;
     ResultDbSection resultDb;
     MesSection mes;
+    OperatorSection operatorSignIn;
 
     // onekey.delayTimeBeforeResetOrRestore as a number (ParseDelaySeconds).
     int delaySeconds = 0;

@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "mes/OperatorMessages.h"
 #include "mes/UniqueId.h"
 
 namespace {
@@ -21,7 +22,7 @@ constexpr const char* kUnitsTestedType = "CFX.Production.TestAndInspection.Units
 constexpr const char* kNumericMeasurementType = "CFX.Structures.NumericMeasurement, CFX";
 constexpr const char* kTextMeasurementType = "CFX.Structures.TextMeasurement, CFX";
 constexpr const char* kTestMethod = "Automated";
-constexpr const char* kTesterActor = "Robot";  // the station, named by OperatorIdentifier
+constexpr const char* kTesterActor = "Robot";  // the station, named by OperatorIdentifier, without sign-in
 constexpr const char* kNoSampling = "NoSampling";
 constexpr const char* kPassed = "Passed";
 constexpr const char* kFailed = "Failed";
@@ -194,6 +195,19 @@ json Test(const UnitJournalEntry& entry, const JournalItem& item, int number, in
                 {"Measurements", std::move(measurements)}};
 }
 
+// The signed-in operator who tested the unit; the station itself when
+// nobody signs in.
+json Tester(const UnitJournalEntry& entry)
+{
+    if (!entry.operatorId.empty())
+        return CfxOperator(entry.operatorId);
+    return json{{"OperatorIdentifier", entry.station},
+                {"ActorType", kTesterActor},
+                {"LastName", nullptr},
+                {"FirstName", nullptr},
+                {"LoginName", nullptr}};
+}
+
 }  // namespace
 
 // The parts go into their parents by move: an initializer list copies
@@ -214,12 +228,7 @@ CfxMessage UnitsTestedMessage(const UnitJournalEntry& entry, const CfxSender& se
               // The work's transaction when the unit's run had one, else its own.
               {"TransactionId", entry.transactionId.empty() ? ids.Id(kTransactionRole) : entry.transactionId},
               {"TestMethod", kTestMethod},
-              {"Tester",
-               {{"OperatorIdentifier", entry.station},
-                {"ActorType", kTesterActor},
-                {"LastName", nullptr},
-                {"FirstName", nullptr},
-                {"LoginName", nullptr}}},
+              {"Tester", Tester(entry)},
               {"SamplingInformation", {{"SamplingMethod", kNoSampling}, {"LotSize", nullptr}, {"SampleSize", nullptr}}},
               {"TestedUnits", json::array({std::move(unit)})}};
     CfxMessage message;

@@ -21,6 +21,9 @@
 // are TextMeasurement with Value and ExpectedValue texts exactly as read.
 // A signal value that is not a plain decimal number (not read, blanked)
 // goes as text too.
+//
+// The Tester is the operator signed in when the unit was stored (a Human
+// named by the badge), else the station itself as a Robot.
 
 inline constexpr const char* kUnitsTestedMessageName = "CFX.Production.TestAndInspection.UnitsTested";
 

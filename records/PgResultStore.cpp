@@ -58,13 +58,18 @@ std::string CreateTableStatement()
     return statement;
 }
 
-std::string InsertStatement()
+// `withOperator`: the row's operator as the last value.
+std::string InsertStatement(bool withOperator)
 {
     std::string columns = "VERDICT,STATION";
     std::string values = "$1,$2";
     for (size_t i = 0; i < kColumnCount; ++i) {
         columns += std::string(",") + kColumnNames[i];
         values += ",$" + std::to_string(i + 3);
+    }
+    if (withOperator) {
+        columns += std::string(",") + kOperatorColumn;
+        values += ",$" + std::to_string(kColumnCount + 3);
     }
     return std::string("INSERT INTO ") + kResultTable + " (" + columns + ") VALUES (" + values + ")";
 }
@@ -124,11 +129,12 @@ private:
 
 class PgResultStore final : public ResultStore {
 public:
-    PgResultStore(std::string connection, std::string station, milliseconds deadline)
+    PgResultStore(std::string connection, std::string station, milliseconds deadline, bool withOperator)
         : refusal_(ConnectionRefusal(connection))
         , connection_(WithLineDefaults(connection))
         , station_(LineText(std::move(station)))
         , deadline_(deadline)
+        , withOperator_(withOperator)
     {
     }
 
@@ -155,6 +161,8 @@ public:
                 deadline = Deadline(*session, started, deadline_);
             if (!tableKnown_) {
                 created_ = CreateTableIfMissing(*session) || created_;
+                if (withOperator_)
+                    AddOperatorColumnIfMissing(*session);
                 tableKnown_ = true;
             }
             return std::make_unique<PgStoreTransaction>(*this, session, deadline, verdict);
@@ -237,6 +245,7 @@ public:
     }
 
     const std::string& Station() const { return station_; }
+    bool WithOperator() const { return withOperator_; }
 
     // True once after this store created the table: the commit that
     // reports it.
@@ -265,17 +274,46 @@ private:
     // table a station that held the lock before has committed.
     static bool CreateTableIfMissing(pqxx::connection& session)
     {
-        const std::string key = std::to_string(kSchemaLockKey);
-        pqxx::nontransaction(session).exec("SELECT pg_advisory_lock(" + key + ")");
-        const auto unlock = [&] { pqxx::nontransaction(session).exec("SELECT pg_advisory_unlock(" + key + ")"); };
         bool created = false;
-        try {
-            pqxx::work work(session);
+        UnderSchemaLock(session, [&](pqxx::work& work) {
             if (work.exec1(std::string("SELECT to_regclass('") + kResultTable + "') IS NULL")[0].as<bool>()) {
                 work.exec(CreateTableStatement());
                 created = true;
             }
             EnsureLineSummaries(work);
+        });
+        return created;
+    }
+
+    // Adds OPERATOR to a table that lacks it. The look comes first, so that
+    // a table that has it is never locked for the change; it is made again
+    // under the schema lock, which a station that added the column held
+    // until its change committed.
+    static void AddOperatorColumnIfMissing(pqxx::connection& session)
+    {
+        const std::string lookup = std::string("SELECT EXISTS (SELECT 1 FROM pg_attribute WHERE attrelid = to_regclass('") +
+                                   kResultTable + "') AND attname = lower('" + kOperatorColumn +
+                                   "') AND NOT attisdropped)";
+        if (pqxx::nontransaction(session).exec1(lookup)[0].as<bool>())
+            return;
+        UnderSchemaLock(session, [&](pqxx::work& work) {
+            if (!work.exec1(lookup)[0].as<bool>())
+                work.exec(std::string("ALTER TABLE ") + kResultTable + " ADD COLUMN IF NOT EXISTS " + kOperatorColumn +
+                          " VARCHAR(" + std::to_string(kOperatorColumnLength) + ")");
+        });
+    }
+
+    // Runs `change` in a transaction of its own, committed while this
+    // session holds the lock that serialises the stations' schema changes.
+    template <class Change>
+    static void UnderSchemaLock(pqxx::connection& session, Change change)
+    {
+        const std::string key = std::to_string(kSchemaLockKey);
+        pqxx::nontransaction(session).exec("SELECT pg_advisory_lock(" + key + ")");
+        const auto unlock = [&] { pqxx::nontransaction(session).exec("SELECT pg_advisory_unlock(" + key + ")"); };
+        try {
+            pqxx::work work(session);
+            change(work);
             work.commit();
         } catch (const pqxx::broken_connection&) {
             throw;  // the server has let go of the lock with the session
@@ -284,7 +322,6 @@ private:
             throw;
         }
         unlock();
-        return created;
     }
 
     bool tableKnown_ = false;
@@ -293,6 +330,7 @@ private:
     std::string connection_;
     std::string station_;
     milliseconds deadline_;  // of each whole store
+    bool withOperator_;
     std::shared_ptr<pqxx::connection> session_;
 };
 
@@ -388,7 +426,9 @@ void PgStoreTransaction::Insert(const ResultRow& row)
         std::vector<std::string> values {verdict_, store_.Station()};
         for (size_t i = 0; i < kColumnCount; ++i)
             values.push_back(LineText(row[static_cast<Column>(i)]));
-        work_.exec_params(InsertStatement(), pqxx::prepare::make_dynamic_params(values));
+        if (store_.WithOperator())
+            values.push_back(LineText(row.operatorId));
+        work_.exec_params(InsertStatement(store_.WithOperator()), pqxx::prepare::make_dynamic_params(values));
     });
 }
 
@@ -403,7 +443,7 @@ bool PgStoreTransaction::Commit()
 }  // namespace
 
 std::unique_ptr<ResultStore> MakePgResultStore(std::string connection, std::string station,
-                                               std::chrono::milliseconds deadline)
+                                               std::chrono::milliseconds deadline, bool withOperator)
 {
-    return std::make_unique<PgResultStore>(std::move(connection), std::move(station), deadline);
+    return std::make_unique<PgResultStore>(std::move(connection), std::move(station), deadline, withOperator);
 }

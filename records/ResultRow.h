@@ -29,11 +29,20 @@ inline constexpr const char* kCreateResultTable =
     "RSSI4G VARCHAR(5),RSSIRESULT VARCHAR(5),CHARGER VARCHAR(5),USBMODE VARCHAR(5),ISREPAIR VARCHAR(5),"
     "LOCKPN VARCHAR(30),ISLOCKPN VARCHAR(30),ISLINUXUSBMODE VARCHAR(10));";
 
+// The line database's column of the operator's badge, added to SNTable by
+// the first store that brings an operator.
+inline constexpr const char* kOperatorColumn = "OPERATOR";
+inline constexpr int kOperatorColumnLength = 60;
+
 // One row of SNTable: a text per column, "" for a value not obtained.
 class ResultRow {
 public:
     std::string& operator[](Column column) { return values_[static_cast<size_t>(column)]; }
     const std::string& operator[](Column column) const { return values_[static_cast<size_t>(column)]; }
+
+    // The signed-in operator's badge, "" without sign-in. Not a column of
+    // the local files: only the line database keeps it (kOperatorColumn).
+    std::string operatorId;
 
 private:
     std::array<std::string, kColumnCount> values_ {};

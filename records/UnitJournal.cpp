@@ -47,6 +47,7 @@ constexpr const char* kStartMs = "start_ms";
 constexpr const char* kPending = "pending";
 constexpr const char* kDtime = "dtime";
 constexpr const char* kRecovered = "recovered";
+constexpr const char* kOperator = "operator";
 constexpr const char* kTransactionId = "transactionId";
 constexpr const char* kValidation = "validation";
 }  // namespace key
@@ -193,6 +194,10 @@ std::string UnitJournalLine(const UnitJournalEntry& entry)
     }
     if (entry.recovered)
         line[key::kRecovered] = true;
+    // Optional fields stay out of the line when empty: readers of lines
+    // written before them see nothing new.
+    if (!entry.operatorId.empty())
+        line[key::kOperator] = entry.operatorId;
     if (!entry.transactionId.empty())
         line[key::kTransactionId] = entry.transactionId;
     if (!entry.validation.empty())
@@ -269,6 +274,7 @@ std::optional<UnitJournalEntry> ParseUnitJournalLine(const std::string& line)
         entry.pending = value.value(key::kPending, false);
         entry.dtime = value.value(key::kDtime, std::string());
         entry.recovered = value.value(key::kRecovered, false);
+        entry.operatorId = value.value(key::kOperator, std::string());
         entry.transactionId = value.value(key::kTransactionId, std::string());
         for (const auto& item : value.at(key::kItems)) {
             entry.items.push_back({item.at(key::kName).get<std::string>(), item.at(key::kResult).get<std::string>(),

@@ -52,6 +52,9 @@ struct UnitJournalEntry {
     // Written by the sender for a pending line whose row it found: a unit
     // like any other, whose message the sender queued before writing it.
     bool recovered = false;
+    // The badge of the operator signed in at TEST FINISH; "" when sign-in
+    // is off (and then left out of the line).
+    std::string operatorId;
     // The unit's work transaction, decided at its one-key start and shared
     // by the messages of its run; "" when none was started (left out of
     // the line then).

@@ -18,12 +18,15 @@
 #include "records/UnitJournal.h"
 #include "station/OneKeyRecord.h"
 #include "station/OperationSpec.h"
+#include "station/OperatorSession.h"
 #include "station/StationWindow.h"
 #include "station/UnitRecord.h"
 #include "station/UnitWireTrace.h"
 
 struct UnitJournalEntry;
 struct JournalPosition;
+struct CfxSender;
+struct OutboxMessage;
 class MesHandOff;
 class CfxEndpointLink;
 class ResultStore;
@@ -326,6 +329,26 @@ public:
     // The folder of the result and lookup databases.
     std::filesystem::path StationFilesDir() const;
 
+    // Operator sign-in ([Operator], station/OperatorSignIn.cpp).
+    bool SignInRequired() const;  // SIGNIN=1
+    // Shows the sign-in field when sign-in is on and asks for the badge.
+    void StartOperatorSignIn();
+    // Before a one-key test: false, with the reason shown, when nobody is
+    // signed in.
+    bool OperatorMayTest();
+    // Enter in the sign-in field: its badge signs in, replacing whoever was
+    // signed in.
+    void OnOperatorBadge();
+    // A unit was stored: the idle time starts again.
+    void OperatorUnitStored();
+    void OnOperatorIdleTimer();
+    // EXIT: the operator is signed out.
+    void EndOperatorSignIn();
+    // The badge signed in; "" when nobody is.
+    std::string SignedInOperator() const;
+    // The operator the current unit is recorded with; "" without sign-in.
+    std::string UnitOperator() const;
+
     // Lookup database: SCAN MAC / SCAN SN filled from the row of the scanned
     // IMEI; 1 a row matched, 0 otherwise.
     int LookupMacByImei();
@@ -418,6 +441,14 @@ private:
     // The Enter walk: Enter as Tab, and the step that presses ONEKEY TEST.
     void EnterAsTab(int focusedControl);
     void PressOneKeyTest();
+    // The focus on the first field the operator scans for a unit.
+    void FocusFirstScanField();
+    // Sign-out, told to the MES.
+    void SignOperatorOut();
+    // Who the sign-in and sign-out messages come from.
+    CfxSender OperatorEventSender() const;
+    // A sign-in or sign-out message to the MES, in order with the units.
+    void PublishOperatorEvent(const OutboxMessage& message);
 
     StationWindow& window_;
     StationOptions options_;
@@ -438,6 +469,8 @@ private:
     std::string mesStartError_;   // why the hand-off could not start
     bool mesFailureShown_ = false;  // one message box per run
     std::string mesUnqueued_;       // why the latest unit's message was not queued
+    OperatorSession signIn_;
+    std::string runOperator_;  // who started the latest one-key test
     std::unique_ptr<CfxEndpointLink> cfxLink_;
     std::optional<StationStateTracker> stationState_;
     int stateChanges_ = 0;          // tells apart the changes of one millisecond

@@ -78,6 +78,11 @@ inline constexpr int kScanImei = 1118;
 inline constexpr int kScanSn = 1129;
 inline constexpr int kScanPcbaSn = 1135;
 
+// Operator sign-in: the badge scan field, its caption and who is signed in.
+inline constexpr int kOperatorBadgeLabel = 1160;
+inline constexpr int kOperatorBadge = 1161;
+inline constexpr int kOperatorName = 1162;
+
 // Reference values shown from the profile.
 inline constexpr int kRefMacNo = 1024;
 inline constexpr int kRefSnNo = 1025;
@@ -205,5 +210,6 @@ inline constexpr int kTimerPeriodMs = 1000;
 inline constexpr int kMesStatusTimer = 3;  // refreshes the MES status note
 inline constexpr int kUnitValidationTimer = 6;  // reads the MES's go-ahead for the unit
 inline constexpr int kUnitValidationPollMs = 20;
+inline constexpr int kOperatorIdleTimer = 8;  // signs the operator out after the idle time
 
 }  // namespace ctl

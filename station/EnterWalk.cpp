@@ -21,6 +21,8 @@ void CRuriZudaDlg::OnFirstMessage()
     FirstMessage = 1;
     if (IsOn(profile.readFromDb.readMacFromDbImei))
         window_.SetFocus(ctl::kScanImei);
+    if (SignInRequired() && SignedInOperator().empty())
+        window_.SetFocus(ctl::kOperatorBadge);
 }
 
 bool CRuriZudaDlg::OnEnterKey(int focusedControl)
@@ -55,6 +57,9 @@ bool CRuriZudaDlg::OnEnterKey(int focusedControl)
         break;
     case ctl::kScanPcbaSn:
         break;
+    case ctl::kOperatorBadge:
+        OnOperatorBadge();
+        return true;
     default:
         return false;
     }

@@ -72,6 +72,7 @@ int CRuriZudaDlg::FinishTest()
     const int stored = SaveUnitRecord();
     CfxWorkFinished();
     if (stored) {
+        OperatorUnitStored();
         finishedSn_ = SnForWireTrace();
         ClearUnitValues();
     }
@@ -85,7 +86,8 @@ void CRuriZudaDlg::ChooseResultStore()
     // files stay and nothing is sent over the network.
     if (!systemResults_ || profile.resultDb.url.empty())
         return;
-    systemResults_ = MakePgResultStore(profile.resultDb.url, profile.resultDb.station);
+    systemResults_ = MakePgResultStore(profile.resultDb.url, profile.resultDb.station,
+                                       std::chrono::milliseconds(kLineStoreDeadlineMs), SignInRequired());
     options_.results = systemResults_.get();
 }
 
@@ -118,6 +120,7 @@ ResultRow CRuriZudaDlg::UnitRow() const
     ResultRow row;
     for (const auto& [column, value] : kStoredValues)
         row[column] = unit.*value;
+    row.operatorId = UnitOperator();
     return row;
 }
 

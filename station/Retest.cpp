@@ -43,7 +43,12 @@ void CRuriZudaDlg::OnRetest()
     for (unsigned blank : kBlankKinds)
         ShowStatus(blank, " ");
     HideFailureItems();
+    FocusFirstScanField();
+    window_.RepaintNow();
+}
 
+void CRuriZudaDlg::FocusFirstScanField()
+{
     const auto& s = profile.station;
     const auto& db = profile.readFromDb;
     if (IsOn(s.checkScanMac) && !IsOn(db.readMacFromDbImei))
@@ -54,5 +59,4 @@ void CRuriZudaDlg::OnRetest()
         window_.SetFocus(ctl::kScanSn);
     else if (IsOn(s.checkScanPcbaSn))
         window_.SetFocus(ctl::kScanPcbaSn);
-    window_.RepaintNow();
 }

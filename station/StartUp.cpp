@@ -47,6 +47,8 @@ void CRuriZudaDlg::OnTimer(int timerId)
         ShowMesStatus();
     } else if (timerId == ctl::kUnitValidationTimer) {
         OnUnitValidationTimer();
+    } else if (timerId == ctl::kOperatorIdleTimer) {
+        OnOperatorIdleTimer();
     }
 }
 
@@ -71,6 +73,7 @@ void CRuriZudaDlg::OnInitDialog()
     StartMesHandOff();
     StartCfxEndpoint();
     StartUnitValidation();
+    StartOperatorSignIn();
 }
 
 void CRuriZudaDlg::OpenStationLog()
@@ -92,6 +95,7 @@ void CRuriZudaDlg::OnDestroy()
     StopWireTrace();
     StopCfxEndpoint();
     AbandonUnitValidation();
+    EndOperatorSignIn();
     mes_.reset();
 }
 

@@ -92,6 +92,7 @@ UnitJournalEntry CRuriZudaDlg::JournalEntry(bool stored, bool maintenance)
     entry.stored = stored;
     entry.refusal = stored ? "" : storeRefusal_;
     entry.maintenance = maintenance;
+    entry.operatorId = UnitOperator();
     entry.transactionId = workTransactionId_;
     entry.validation = unitValidation_;
     for (const OneKeyItemRun& run : LastOneKeyRun.items) {

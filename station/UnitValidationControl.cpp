@@ -46,6 +46,9 @@ void CRuriZudaDlg::StartUnitValidation()
 
 void CRuriZudaDlg::OnOneKeyTest()
 {
+    // Nobody signed in: neither the MES is asked nor the unit tested.
+    if (!OperatorMayTest())
+        return;
     if (!validator_) {
         BeginValidatedOneKeyTest();
         return;

@@ -46,4 +46,14 @@ TEST(ProfileDelay, LeadingNumberClampedToOneHour)
         EXPECT_EQ(ParseDelaySeconds(text), seconds) << '"' << text << '"';
 }
 
+TEST(ProfileIdleMinutes, PositiveWholeMinutesUpToADayElseThirty)
+{
+    const std::vector<std::pair<std::string, int>> cases = {
+        {"", 30},   {"x", 30},      {"0", 30},      {"-5", 30},    {"1", 1},
+        {" 45", 45}, {"2min", 2},   {"1440", 1440}, {"1441", 1440}, {"99999999999999999999", 1440},
+    };
+    for (const auto& [text, minutes] : cases)
+        EXPECT_EQ(ParseIdleMinutes(text), minutes) << '"' << text << '"';
+}
+
 } // namespace

@@ -171,6 +171,15 @@ TEST(StationProfileKeys, EachSectionNamesDistinctKeysAndFields)
     checkTable(profile_keys::kWriteOptions);
     checkTable(profile_keys::kResultDb);
     checkTable(profile_keys::kMes);
+    checkTable(profile_keys::kOperator);
+}
+
+TEST(StationProfileLoad, OperatorSectionGivesTheSignInSettings)
+{
+    const StationProfile profile = Load("[Operator]\nSIGNIN=1\nIDLE_MINUTES=12\n");
+    EXPECT_EQ(profile.operatorSignIn.signIn, "1");
+    EXPECT_EQ(profile.operatorSignIn.idleMinutes, "12");
+    EXPECT_EQ(Load("[MES]\nSIGNIN=1\n").operatorSignIn.signIn, "");
 }
 
 TEST(StationProfileLoad, MesSectionGivesTheHandOffsSettings)

@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "mes/OperatorMessages.h"
 #include "mes/UnitsTestedMessage.h"
 #include "tests/mes/TwentyItemUnit.h"
 #include "tests/support/ChildProcess.h"
@@ -421,6 +422,66 @@ TEST(UnitsTestedMessage, UnitsDifferingInHandleSlotSnOrTimeNeverShareAnId)
             EXPECT_TRUE(fresh) << id << " of " << unit << " was already given to " << at->second;
         }
     }
+}
+
+// ---- The operator -----------------------------------------------------------
+
+TEST(UnitsTestedMessage, TheTesterIsTheSignedInOperatorElseTheStation)
+{
+    UnitJournalEntry entry = TestedUnit("PASS");
+    const json robot = Message(entry)["MessageBody"]["Tester"];
+    EXPECT_EQ(robot["ActorType"], "Robot");
+    EXPECT_EQ(robot["OperatorIdentifier"], "ST-03");
+    entry.operatorId = "B-00417";
+    const json human = Message(entry)["MessageBody"]["Tester"];
+    ExpectShape(human, kOperator, "Tester");
+    EXPECT_EQ(human["ActorType"], "Human");
+    EXPECT_EQ(human["OperatorIdentifier"], "B-00417");
+    EXPECT_EQ(human["LoginName"], "B-00417");
+}
+
+TEST(OperatorMessages, SignInAndSignOutAreTheReferencesMessagesWithTheOperator)
+{
+    const CfxSender sender {"Factory.Line1.ST-03", 2};
+    const auto at = JournalClock::from_time_t(1'800'000'000) + std::chrono::milliseconds(250);
+    const struct {
+        OutboxMessage message;
+        const char* name;
+    } rows[] = {
+        {OperatorActivatedMessage("B-00417", at, sender), "CFX.Production.OperatorActivated"},
+        {OperatorDeactivatedMessage("B-00417", at, sender), "CFX.Production.OperatorDeactivated"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.message.name, row.name);
+        const json message = json::parse(row.message.json);
+        ExpectShape(message, kEnvelope, "envelope");
+        EXPECT_EQ(message["MessageName"], row.name);
+        EXPECT_EQ(message["UniqueID"], row.message.uniqueId);
+        EXPECT_TRUE(std::regex_match(row.message.uniqueId, kUuidText));
+        EXPECT_EQ(message["Source"], "Factory.Line1.ST-03");
+        EXPECT_EQ(message["TimeStamp"], JournalTimeText(at));
+        const json& body = message["MessageBody"];
+        ExpectShape(body, {{"$type", kString}, {"Operator", kObject}}, "body");
+        EXPECT_EQ(body["$type"], std::string(row.name) + ", CFX");
+        ExpectShape(body["Operator"], kOperator, "Operator");
+        EXPECT_EQ(body["Operator"]["OperatorIdentifier"], "B-00417");
+        EXPECT_EQ(body["Operator"]["ActorType"], "Human");
+    }
+    EXPECT_NE(rows[0].message.uniqueId, rows[1].message.uniqueId);
+}
+
+TEST(OperatorMessages, TheSameChangeGivesTheSameIdAndEveryOtherChangeAnother)
+{
+    const CfxSender sender {"Factory.Line1.ST-03", 2};
+    const auto at = JournalClock::from_time_t(1'800'000'000);
+    const std::string id = OperatorActivatedMessage("B-1", at, sender).uniqueId;
+    EXPECT_EQ(OperatorActivatedMessage("B-1", at, sender).uniqueId, id);
+    for (const std::string& other : {OperatorActivatedMessage("B-2", at, sender).uniqueId,
+                                     OperatorActivatedMessage("B-1", at + std::chrono::milliseconds(1), sender).uniqueId,
+                                     OperatorActivatedMessage("B-1", at, {"Factory.Line1.ST-03", 3}).uniqueId,
+                                     OperatorDeactivatedMessage("B-1", at, sender).uniqueId})
+        EXPECT_NE(other, id);
 }
 
 }  // namespace

@@ -88,6 +88,19 @@ TEST(UnitJournal, EveryLineIsOneJsonObjectEndedByALineFeed)
     EXPECT_NE(line.find("\"maintenance\":true"), std::string::npos);
 }
 
+TEST(UnitJournal, TheOperatorIsWrittenOnlyWhenSignedIn)
+{
+    UnitJournalEntry signedIn = Entry("RZ1");
+    signedIn.operatorId = "B-00417";
+    const std::string line = UnitJournalLine(signedIn);
+    EXPECT_NE(line.find("\"operator\":\"B-00417\""), std::string::npos);
+    EXPECT_EQ(ParseUnitJournalLine(line)->operatorId, "B-00417");
+
+    const std::string without = UnitJournalLine(Entry("RZ1"));
+    EXPECT_EQ(without.find("\"operator\""), std::string::npos) << "a line without sign-in is as before";
+    EXPECT_EQ(ParseUnitJournalLine(without)->operatorId, "");
+}
+
 TEST(UnitJournal, BytesThatAreNotUtf8DoNotLoseTheRecord)
 {
     UnitJournalEntry entry = Entry("RZ\xff\xfe");

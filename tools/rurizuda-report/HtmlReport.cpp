@@ -134,6 +134,9 @@ std::string YieldHtml(const ReportPage& page, const std::string& generated)
             Legend(reportcolour::kFail, "failed first time") +
             " &mdash; units counted at the station of their first row; line: final yield (right axis)</div>" +
             StationChartHtml(f) + StationTableHtml(f) + "\n";
+    if (page.operators)
+        html += "<h2>Operators</h2><div class=\"sub\">units counted for the operator of their first row</div>" +
+                OperatorTableHtml(*page.operators) + "\n";
     html += "<h2>" + UnitsChartTitle(f) + "</h2><div class=\"legend sub\">" +
             Legend(reportcolour::kPass, "passed first time") + Legend(reportcolour::kFail, "failed first time") +
             " &mdash; each unit once, in the hour of its first stored row</div>";

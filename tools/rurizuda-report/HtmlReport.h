@@ -3,6 +3,7 @@
 #include <string>
 
 #include "tools/rurizuda-report/ItemDurations.h"
+#include "tools/rurizuda-report/OperatorFigures.h"
 #include "tools/rurizuda-report/SignalFigures.h"
 #include "tools/rurizuda-report/YieldFigures.h"
 
@@ -24,6 +25,7 @@ struct ReportPage {
     std::vector<SignalFigures> measured;
     std::optional<std::vector<ItemDuration>> durations;  // none: no journals given
     int refreshSeconds = 0;  // the page reloads itself this often; 0 never
+    std::optional<std::vector<OperatorFigures>> operators;  // none: no operator is recorded
 };
 
 // The yield report as one self-contained HTML page: styles and charts inline,

@@ -62,6 +62,7 @@ ReportPage BuildReportPage(FigureSource& source, const ReportOptions& options, c
     ReportPage page;
     source.Compute(settings, &page.yield, &page.measured);
     page.refreshSeconds = options.everySeconds;
+    page.operators = ReadOperatorFigures(options);
     if (options.journalFolders.empty())
         return page;
     const JournalFiles journals = FindJournalFiles(options.journalFolders, options.fromDay, options.toDay);
