@@ -145,6 +145,9 @@ const Period kPeriods[] = {
     {"a past week", "2026-12-01", "2026-12-06", {}},
     {"two days, markup in a name", "2026-12-07", "2026-12-08", {"S3", "S<4>"}},
     {"a day without rows", "2026-12-20", "2026-12-20", {}},
+    {"up to a past day, one station", "", "2026-12-07", {"S3"}},
+    {"one day, one station named twice", "2026-12-07", "2026-12-07", {"S1", "S1"}},
+    {"a past day, one station", "2026-12-07", "2026-12-07", {"S1"}},
 };
 
 SignalSettings Thresholds()
