@@ -308,6 +308,8 @@ INSERT INTO rurizuda_units
 
 constexpr const char* kSummaryIndexes = R"SQL(
 CREATE INDEX rurizuda_sntable_failed_time ON sntable (rurizuda_store_time(dtime), id) WHERE verdict <> 'PASS';
+CREATE INDEX rurizuda_sntable_station_failed_time ON sntable (station, rurizuda_store_time(dtime), id)
+  WHERE verdict <> 'PASS';
 CREATE INDEX rurizuda_sntable_unit ON sntable (sn, station);
 CREATE INDEX rurizuda_units_retested ON rurizuda_units (first_time, last_time) WHERE last_time > first_time;
 CREATE INDEX rurizuda_unit_rows_retested ON rurizuda_unit_rows (station, first_time, last_time)
@@ -385,6 +387,7 @@ void DropLineSummaries(pqxx::transaction_base& work)
     work.exec("DROP TRIGGER IF EXISTS rurizuda_summaries ON sntable;"
               "DROP TRIGGER IF EXISTS rurizuda_summaries_truncate ON sntable;"
               "DROP INDEX IF EXISTS rurizuda_sntable_failed_time; DROP INDEX IF EXISTS rurizuda_sntable_unit;"
+              "DROP INDEX IF EXISTS rurizuda_sntable_station_failed_time;"
               "DROP TABLE IF EXISTS rurizuda_unit_rows, rurizuda_units, rurizuda_hour_rows, rurizuda_hour_items, "
               "rurizuda_day_signals, rurizuda_hour_units, rurizuda_hour_station_units");
 }

@@ -28,11 +28,12 @@
 //
 // The store time is DTIME read as a wall-clock timestamp by the SQL function
 // rurizuda_store_time(DTIME) (NULL when DTIME is not a ctime text); rows it
-// cannot read are kept under the hour and day '-infinity'. An index on the
-// store time of the failed rows serves the most recent failures, an index
-// on SN the units that need their own rows read again, and indexes on the
-// entries of units retested later than their first row find those that a
-// period ending in the past counts with another last verdict.
+// cannot read are kept under the hour and day '-infinity'. Indexes on the
+// store time of the failed rows, over the line and per station, serve the
+// most recent failures, an index on SN the units that need their own rows
+// read again, and indexes on the entries of units retested later than their
+// first row find those that a period ending in the past counts with another
+// last verdict.
 
 // The summary tables' names.
 inline constexpr const char* kUnitSummary = "rurizuda_unit_rows";
