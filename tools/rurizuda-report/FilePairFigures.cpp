@@ -205,6 +205,7 @@ private:
         unitCounts_.clear();
         hours_.clear();
         lastHour_ = nullptr;
+        pending_.waiting = false;
         unreadable_ = 0;
         signals_ = {};
         recent_.Clear();
@@ -228,6 +229,7 @@ private:
             mark->lastRowid = sqlite3_column_int64(rows.s, kRowid);
             RowPrint(rows.s, kDtime, kSn, &mark->lastRow);
         }
+        CountPendingUnit();
         if (step != SQLITE_DONE)
             file.Fail(sqlite3_errmsg(file.Db()));
         mark->present = true;
@@ -246,6 +248,7 @@ private:
         const std::string_view dtime = TextAt(s, kDtime);
         const std::string_view sn = TextAt(s, kSn);
         const uint32_t snHash = units_.Prefetch(sn);
+        CountPendingUnit();
         if (const auto hour = hourReader_.HourOf(dtime)) {
             if (!lastHour_ || *hour != lastHourStart_) {
                 lastHour_ = &hours_[*hour];
@@ -260,8 +263,12 @@ private:
             ++unreadable_;
         }
         const bool timed = ReadCtimeText(dtime, &time_);
-        if (timed && !sn.empty())
-            AddUnitRow(sn, snHash, time_, passed);
+        if (timed && !sn.empty()) {
+            pending_.sn.assign(sn);
+            pending_.hash = snHash;
+            pending_.key = keys_.Encode(time_.key, !passed);
+            pending_.waiting = true;
+        }
         const bool inPeriod = timed && InPeriod(time_.t);
         if (inPeriod || (!pair_.fromDay && !pair_.toDay)) {
             for (size_t t = 0; t < signals_.size(); ++t)
@@ -285,9 +292,18 @@ private:
             hour->items[std::size(kItemColumns)]++;
     }
 
-    void AddUnitRow(std::string_view sn, uint32_t snHash, const CtimeText& time, bool passed)
+    // The unit of the row before, whose slot was loaded while this row was
+    // read.
+    void CountPendingUnit()
     {
-        const UnitKey key = keys_.Encode(time.key, !passed);
+        if (!pending_.waiting)
+            return;
+        pending_.waiting = false;
+        AddUnitRow(pending_.sn, pending_.hash, pending_.key);
+    }
+
+    void AddUnitRow(std::string_view sn, uint32_t snHash, UnitKey key)
+    {
         if (toKey_ && keys_.CompareToBound(key, *toKey_) >= 0)
             return;  // after the period's end: neither first nor last
         bool created = false;
@@ -392,6 +408,14 @@ private:
     int unreadable_ = 0;
     UnitKeyCodec keys_;
     UnitTable units_;
+    // A row's unit is counted once the next row was read (or the file's
+    // last row), so that the wait for its slot in units_ overlaps that read.
+    struct PendingUnit {
+        bool waiting = false;
+        std::string sn;
+        uint32_t hash = 0;
+        UnitKey key = 0;
+    } pending_;
     std::map<std::tuple<WallSeconds, bool, bool>, int> unitCounts_;  // hour, first and last passed
     std::array<SignalCounts, std::size(kSignalColumns)> signals_;
     RecentFailures recent_;
