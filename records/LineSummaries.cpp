@@ -199,45 +199,45 @@ std::string FollowFunction(const std::function<std::string(const std::string&)>&
            "END $f$;";
 }
 
-// The units per hour of their first row: what a unit's entry changed, over
-// the whole line (under the station whose row changed it, so that stations
-// retesting each other's units never wait for one counter) and per station.
-// An entry whose counted group stays the same leaves the counters alone.
-constexpr const char* kUnitCountFunctions = R"SQL(
-CREATE OR REPLACE FUNCTION rurizuda_units_follow() RETURNS trigger LANGUAGE plpgsql AS $f$
-DECLARE
-  by_station text := coalesce(current_setting('rurizuda.writer', true), '');
-BEGIN
-  IF TG_OP = 'UPDATE' AND date_trunc('hour', OLD.first_time) = date_trunc('hour', NEW.first_time)
-     AND OLD.first_station = NEW.first_station AND OLD.first_failed = NEW.first_failed
-     AND OLD.last_failed = NEW.last_failed THEN
-    RETURN NULL;
-  END IF;
-  INSERT INTO rurizuda_hour_units AS h
-    SELECT date_trunc('hour', c.first_time), c.first_station, c.first_failed, c.last_failed, by_station, c.delta
-    FROM (SELECT OLD.first_time, OLD.first_station, OLD.first_failed, OLD.last_failed, -1 WHERE TG_OP <> 'INSERT'
-          UNION ALL
-          SELECT NEW.first_time, NEW.first_station, NEW.first_failed, NEW.last_failed, 1 WHERE TG_OP <> 'DELETE')
-         AS c(first_time, first_station, first_failed, last_failed, delta)
-  ON CONFLICT (at_hour, station, first_failed, last_failed, writer) DO UPDATE SET units = h.units + EXCLUDED.units;
-  RETURN NULL;
-END $f$;
-CREATE OR REPLACE FUNCTION rurizuda_unit_rows_follow() RETURNS trigger LANGUAGE plpgsql AS $f$
-BEGIN
-  IF TG_OP = 'UPDATE' AND date_trunc('hour', OLD.first_time) = date_trunc('hour', NEW.first_time)
-     AND OLD.station = NEW.station AND OLD.first_failed = NEW.first_failed AND OLD.last_failed = NEW.last_failed THEN
-    RETURN NULL;
-  END IF;
-  INSERT INTO rurizuda_hour_station_units AS h
-    SELECT date_trunc('hour', c.first_time), c.station, c.first_failed, c.last_failed, c.delta
-    FROM (SELECT OLD.first_time, OLD.station, OLD.first_failed, OLD.last_failed, -1 WHERE TG_OP <> 'INSERT'
-          UNION ALL
-          SELECT NEW.first_time, NEW.station, NEW.first_failed, NEW.last_failed, 1 WHERE TG_OP <> 'DELETE')
-         AS c(first_time, station, first_failed, last_failed, delta)
-  ON CONFLICT (at_hour, station, first_failed, last_failed) DO UPDATE SET units = h.units + EXCLUDED.units;
-  RETURN NULL;
-END $f$;
-)SQL";
+// The trigger function `name` that keeps `counts`, the units per hour of
+// their first row, as a unit's entry changes in the table it follows (whose
+// station column is `station`). `writer` adds the counters' writer column
+// and its value ("" none). An entry whose counted group stays the same
+// leaves the counters alone.
+std::string UnitCountFunction(const std::string& name, const std::string& counts, const std::string& station,
+                              const std::string& writer = "")
+{
+    const auto entry = [&](const char* r, const char* delta) {
+        return std::string("SELECT ") + r + ".first_time, " + r + "." + station + ", " + r + ".first_failed, " + r +
+               ".last_failed, " + delta;
+    };
+    return "CREATE OR REPLACE FUNCTION " + name + "() RETURNS trigger LANGUAGE plpgsql AS $f$\n"
+           "BEGIN\n"
+           "  IF TG_OP = 'UPDATE' AND date_trunc('hour', OLD.first_time) = date_trunc('hour', NEW.first_time)\n"
+           "     AND OLD." + station + " = NEW." + station + " AND OLD.first_failed = NEW.first_failed\n"
+           "     AND OLD.last_failed = NEW.last_failed THEN\n"
+           "    RETURN NULL;\n"
+           "  END IF;\n"
+           "  INSERT INTO " + counts + " AS h\n"
+           "    SELECT date_trunc('hour', c.first_time), c.station, c.first_failed, c.last_failed" +
+           (writer.empty() ? "" : ", " + writer) + ", c.delta\n"
+           "    FROM (" + entry("OLD", "-1") + " WHERE TG_OP <> 'INSERT' UNION ALL " + entry("NEW", "1") +
+           " WHERE TG_OP <> 'DELETE') AS c(first_time, station, first_failed, last_failed, delta)\n"
+           "  ON CONFLICT (at_hour, station, first_failed, last_failed" + (writer.empty() ? "" : ", writer") +
+           ") DO UPDATE SET units = h.units + EXCLUDED.units;\n"
+           "  RETURN NULL;\n"
+           "END $f$;";
+}
+
+// The line's counts are kept under the station whose row changed the entry
+// (the follow function names it), so that stations retesting each other's
+// units never wait for one counter.
+std::string UnitCountFunctions()
+{
+    return UnitCountFunction("rurizuda_units_follow", "rurizuda_hour_units", "first_station",
+                             "coalesce(current_setting('rurizuda.writer', true), '')") +
+           UnitCountFunction("rurizuda_unit_rows_follow", "rurizuda_hour_station_units", "station");
+}
 
 // The units per hour counted from the units' entries built from the rows.
 constexpr const char* kBuildUnitCounts = R"SQL(
@@ -375,7 +375,7 @@ void BuildLineSummaries(pqxx::transaction_base& work, const std::function<void(c
     begin("units over every station");
     work.exec(kBuildUnits);
     begin("units per hour");
-    work.exec(kUnitCountFunctions);
+    work.exec(UnitCountFunctions());
     work.exec(kBuildUnitCounts);
     work.exec(kUnitCountTriggers);
     begin("indexes");
