@@ -45,7 +45,7 @@ CREATE TABLE rurizuda_unit_rows (
   first_time timestamp NOT NULL, first_failed boolean NOT NULL,
   last_time timestamp NOT NULL, last_failed boolean NOT NULL,
   PRIMARY KEY (sn, station));
-CREATE INDEX rurizuda_unit_rows_first ON rurizuda_unit_rows (first_time);
+CREATE INDEX rurizuda_unit_rows_first ON rurizuda_unit_rows (station, first_time) INCLUDE (sn);
 CREATE TABLE rurizuda_units (
   sn text PRIMARY KEY, first_time timestamp NOT NULL, first_failed boolean NOT NULL,
   first_station text COLLATE "C" NOT NULL, last_time timestamp NOT NULL, last_failed boolean NOT NULL);
