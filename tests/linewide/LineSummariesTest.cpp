@@ -245,6 +245,27 @@ TEST_F(LineSummaries, HandEditsInSqlAreFollowed)
     ExpectSameFigures("stored after the truncate");
 }
 
+// A station retesting a unit first stored at another station changes that
+// station's unit counts of the hour while the other station stores its own
+// units of the hour: neither waits for the other's commit.
+TEST_F(LineSummaries, StationsRetestingEachOthersUnitsWaitForNoCounter)
+{
+    const Row first = {"S1", "FAIL", "Mon Dec  7 10:00:00 2026\n", "U0", "LED", "30", "", ""};
+    Insert(&first, &first + 1);
+    pqxx::connection storing(server.Url());
+    pqxx::work open(storing);  // S1 stores a new failed unit of the hour, not yet committed
+    const Row next = {"S1", "FAIL", "Mon Dec  7 10:20:00 2026\n", "U1", "LED", "30", "", ""};
+    InsertRows(open, &next, &next + 1);
+    pqxx::connection retesting(server.Url());
+    pqxx::work retest(retesting);  // S2 passes U0 on retest within the hour
+    retest.exec("SET LOCAL lock_timeout = '2s'");
+    const Row passed = {"S2", "PASS", "Mon Dec  7 10:30:00 2026\n", "U0", nullptr, "30", "", ""};
+    EXPECT_NO_THROW(InsertRows(retest, &passed, &passed + 1));  // a wait ends in the lock time-out
+    retest.commit();
+    open.commit();
+    ExpectSameFigures("after both stores", 5);
+}
+
 // The report's items are the summaries' items, in the same order.
 TEST(LineSummaryItems, AreThePagesItems)
 {
