@@ -349,6 +349,26 @@ TEST_F(LineWithoutSummaries, AreBuiltOnFirstUseWhileStationsStoreNoneLostNoneTwi
     }
 }
 
+// Summaries made before the units were counted per hour (the other tables
+// kept current by their trigger) count as missing: a station's first store
+// builds them again.
+TEST_F(LineSummaries, WithoutUnitCountsAreBuiltAgainByAStationsFirstStore)
+{
+    Insert(std::begin(kRows), std::begin(kRows) + 10);
+    Run("DROP TRIGGER rurizuda_units_by_hour ON rurizuda_units;"
+        "DROP TRIGGER rurizuda_unit_rows_by_hour ON rurizuda_unit_rows;"
+        "DROP TABLE rurizuda_hour_units, rurizuda_hour_station_units");
+    Insert(std::begin(kRows) + 10, std::end(kRows));
+    {
+        pqxx::connection connection(server.Url());
+        pqxx::work work(connection);
+        EXPECT_FALSE(LineSummariesExist(work));
+    }
+    MakePgResultStore(server.Url(), "S9")->Begin("PASS.mdb")->Commit();
+    EXPECT_EQ(server.Value("SELECT to_regclass('rurizuda_hour_units') IS NOT NULL"), "t");
+    ExpectSameFigures("built again");
+}
+
 // A line database too large for a store's deadline keeps its stores; the
 // page says how to build the summaries.
 TEST_F(LineWithoutSummaries, LargeTableIsLeftToTheRebuildAndThePageSaysSo)
