@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -229,8 +230,22 @@ std::pair<long long, long long> TempFiles(const std::string& url)
     return {row[0].as<long long>(), row[1].as<long long>()};
 }
 
-// CPU time (user and system, ms) of the server's processes so far: the
-// postmaster's children on this machine, read from /proc.
+// CPU time (user and system, ms) of the server's processes: the
+// postmaster's children on this machine, read from /proc, per process id.
+using ProcessCpu = std::map<long, double>;
+
+// The CPU the server's processes used from `before` to `after`: a process
+// that ended meanwhile takes its time with it (never counted below zero).
+double CpuBetween(const ProcessCpu& before, const ProcessCpu& after)
+{
+    double ms = 0;
+    for (const auto& [pid, used] : after) {
+        const auto was = before.find(pid);
+        ms += used - (was == before.end() ? 0 : std::min(used, was->second));
+    }
+    return ms;
+}
+
 class ServerCpu {
 public:
     explicit ServerCpu(const std::string& dataDir)
@@ -238,12 +253,12 @@ public:
         std::ifstream(dataDir + "/postmaster.pid") >> postmaster_;
     }
 
-    double Ms() const
+    ProcessCpu Now() const
     {
-        double ticks = 0;
+        ProcessCpu used;
         DIR* proc = opendir("/proc");
         if (!proc)
-            return 0;
+            return used;
         while (const dirent* entry = readdir(proc)) {
             std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
             std::string line;
@@ -261,10 +276,10 @@ public:
                 fields >> skip;
             double utime = 0, stime = 0;
             fields >> utime >> stime;
-            ticks += utime + stime;
+            used[std::atol(entry->d_name)] = (utime + stime) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
         }
         closedir(proc);
-        return ticks * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+        return used;
     }
 
 private:
@@ -294,7 +309,8 @@ void MeasureLinePage(const std::string& url, const ServerCpu& server, long rows,
     YieldFigures yield;
     std::vector<SignalFigures> measured;
     std::size_t pageBytes = 0;
-    double cpu = CpuMs(), serverCpu = server.Ms();
+    double cpu = CpuMs();
+    ProcessCpu serverCpu = server.Now();
     const double first = TimeMs([&] {
         source->Compute(options.signalSettings, &yield, &measured);
         ReportPage page;
@@ -302,11 +318,11 @@ void MeasureLinePage(const std::string& url, const ServerCpu& server, long rows,
         page.measured = measured;
         pageBytes = YieldHtml(page, "now").size();
     });
-    const double firstCpu = CpuMs() - cpu, firstServerCpu = server.Ms() - serverCpu;
+    const double firstCpu = CpuMs() - cpu, firstServerCpu = CpuBetween(serverCpu, server.Now());
     cpu = CpuMs();
-    serverCpu = server.Ms();
+    serverCpu = server.Now();
     const double again = TimeMs([&] { source->Compute(options.signalSettings, &yield, &measured); });
-    const double againCpu = CpuMs() - cpu, againServerCpu = server.Ms() - serverCpu;
+    const double againCpu = CpuMs() - cpu, againServerCpu = CpuBetween(serverCpu, server.Now());
     std::this_thread::sleep_for(kStatisticsDelay);
     const auto after = TempFiles(url);
     std::string named;
@@ -324,9 +340,9 @@ void MeasureLine(const std::string& url, const ServerCpu& server, long rows)
     double fill = TimeMs([&] { FillLine(url, rows); });
     std::printf("PostgreSQL %8ld rows  loaded in %.1f s (previous version: no summaries)\n", rows, fill / 1000);
     const auto before = TempFiles(url);
-    const double buildServerCpu = server.Ms();
+    const ProcessCpu buildServerCpu = server.Now();
     const double build = TimeMs([&] { RebuildLineSummaries(url, [](const std::string&) {}); });
-    const double builtServerCpu = server.Ms();
+    const double builtServerCpu = CpuBetween(buildServerCpu, server.Now());
     {
         pqxx::connection connection(url);
         pqxx::nontransaction(connection).exec("ANALYZE");
@@ -335,7 +351,7 @@ void MeasureLine(const std::string& url, const ServerCpu& server, long rows)
     const auto after = TempFiles(url);
     std::printf("PostgreSQL %8ld rows  summaries built once in %.1f s (server CPU %.1f s; server temporary files "
                 "%lld MB)\n",
-                rows, build / 1000, (builtServerCpu - buildServerCpu) / 1000, (after.second - before.second) >> 20);
+                rows, build / 1000, builtServerCpu / 1000, (after.second - before.second) >> 20);
     for (int days : {1, 7})
         MeasureLinePage(url, server, rows, days);
     MeasureLinePage(url, server, rows, 1, {"ST-4"});
