@@ -3,12 +3,17 @@
 // script, fsync on). Prints stores per second and the 99th-percentile time
 // of one store (duplicate check, insert, commit) as the table grows to the
 // given row count (default 100000), without and with the summary tables,
-// and the summary trigger's server time per stored row.
+// the summary trigger's server time per stored row, and where the stations'
+// server sessions spent the run (sampled: running, waiting for the WAL to be
+// flushed, for a lock, or for the station's next statement) and the WAL
+// written per stored row (each commit waits until its WAL is on disk).
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -71,10 +76,65 @@ double Percentile(std::vector<float> values, double share)
     return values[std::min(values.size() - 1, static_cast<size_t>(share * values.size()))] / 1000.0;
 }
 
+// How often the stations' server sessions are looked at while they store.
+constexpr auto kSampleEvery = std::chrono::milliseconds(10);
+
+// What the stations' server sessions were doing, sampled while they store:
+// per state ("running", "wait IO:WALSync", "station's turn", ...) the samples.
+class SessionSampler {
+public:
+    explicit SessionSampler(const std::string& url)
+        : thread_([this, url] { Sample(url); })
+    {
+    }
+    ~SessionSampler() { Stop(); }
+
+    std::map<std::string, long> Stop()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        return counts_;
+    }
+
+private:
+    void Sample(const std::string& url)
+    {
+        try {
+            pqxx::connection connection(url);
+            pqxx::nontransaction work(connection);
+            while (!stop_) {
+                for (const auto& row : work.exec(
+                         "SELECT CASE WHEN state = 'idle in transaction' OR state = 'idle' THEN 'station''s turn' "
+                         "WHEN wait_event IS NULL THEN 'running' ELSE 'wait ' || wait_event_type || ':' || wait_event "
+                         "END, count(*) FROM pg_stat_activity WHERE datname = current_database() AND backend_type = "
+                         "'client backend' AND pid <> pg_backend_pid() GROUP BY 1"))
+                    counts_[row[0].c_str()] += row[1].as<long>();
+                std::this_thread::sleep_for(kSampleEvery);
+            }
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "sampler: %s\n", error.what());
+        }
+    }
+
+    std::atomic<bool> stop_ {false};
+    std::map<std::string, long> counts_;
+    std::thread thread_;
+};
+
+// The server's WAL written so far: bytes and full-page images.
+std::pair<double, long long> WalSoFar(const std::string& url)
+{
+    pqxx::connection connection(url);
+    const pqxx::row wal = pqxx::nontransaction(connection).exec1("SELECT wal_bytes, wal_fpi FROM pg_stat_wal");
+    return {wal[0].as<double>(), wal[1].as<long long>()};
+}
+
 // The store times of one run of every station.
 struct StationsRun {
     std::vector<float> all;
     std::vector<float> last;  // the last tenth of each station: the table near its full size
+    std::map<std::string, long> sessions;  // SessionSampler's counts
     double seconds = 0;
     bool failed = false;
 };
@@ -100,6 +160,7 @@ StationsRun RunStations(const std::string& url, int units)
         children.push_back(child);
         reports.push_back(pipeEnds[0]);
     }
+    SessionSampler sampler(url);  // started after the fork: a child copies no thread of it
     for (size_t station = 0; station < children.size(); ++station) {
         std::vector<float> times(units);
         size_t got = 0;
@@ -118,6 +179,7 @@ StationsRun RunStations(const std::string& url, int units)
         run.last.insert(run.last.end(), times.end() - units / 10, times.end());
     }
     run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    run.sessions = sampler.Stop();
     return run;
 }
 
@@ -154,7 +216,9 @@ int main(int argc, char** argv)
                 pqxx::connection connection(url);
                 pqxx::nontransaction(connection).exec("ALTER TABLE sntable DISABLE TRIGGER rurizuda_summaries");
             }
+            const auto walBefore = WalSoFar(url);
             const StationsRun run = RunStations(url, units);
+            const auto walAfter = WalSoFar(url);
             if (run.failed)
                 throw std::runtime_error("a station failed");
             std::printf("%s: %d stations, %d rows stored in %.1f s: %.0f stores/s\n",
@@ -162,6 +226,16 @@ int main(int argc, char** argv)
                         run.seconds, units * kStations / run.seconds);
             std::printf("  TEST FINISH store time: median %.2f ms, p99 %.2f ms; last tenth (table near full): p99 %.2f ms\n",
                         Percentile(run.all, 0.5), Percentile(run.all, 0.99), Percentile(run.last, 0.99));
+            long samples = 0;
+            for (const auto& [state, count] : run.sessions)
+                samples += count;
+            std::printf("  server sessions (%ld samples):", samples);
+            for (const auto& [state, count] : run.sessions)
+                std::printf(" %s %.1f%%", state.c_str(), 100.0 * count / std::max(1L, samples));
+            std::printf("\n");
+            const double stored = std::max(1, units * kStations);
+            std::printf("  WAL per stored row: %.0f bytes, %.2f full-page images\n",
+                        (walAfter.first - walBefore.first) / stored, (walAfter.second - walBefore.second) / stored);
             if (summaries) {
                 std::this_thread::sleep_for(kStatisticsDelay);
                 pqxx::connection connection(url);

@@ -12,10 +12,13 @@
 
 #include <pqxx/pqxx>
 
+#include <dirent.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -227,13 +230,70 @@ std::pair<long long, long long> TempFiles(const std::string& url)
     return {row[0].as<long long>(), row[1].as<long long>()};
 }
 
+// CPU time (user and system, ms) of the server's processes: the
+// postmaster's children on this machine, read from /proc, per process id.
+using ProcessCpu = std::map<long, double>;
+
+// The CPU the server's processes used from `before` to `after`: a process
+// that ended meanwhile takes its time with it (never counted below zero).
+double CpuBetween(const ProcessCpu& before, const ProcessCpu& after)
+{
+    double ms = 0;
+    for (const auto& [pid, used] : after) {
+        const auto was = before.find(pid);
+        ms += used - (was == before.end() ? 0 : std::min(used, was->second));
+    }
+    return ms;
+}
+
+class ServerCpu {
+public:
+    explicit ServerCpu(const std::string& dataDir)
+    {
+        std::ifstream(dataDir + "/postmaster.pid") >> postmaster_;
+    }
+
+    ProcessCpu Now() const
+    {
+        ProcessCpu used;
+        DIR* proc = opendir("/proc");
+        if (!proc)
+            return used;
+        while (const dirent* entry = readdir(proc)) {
+            std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
+            std::string line;
+            if (!std::getline(stat, line) || line.rfind(')') == std::string::npos)
+                continue;
+            // After "pid (name)": state ppid ... utime (14th field) stime (15th).
+            std::istringstream fields(line.substr(line.rfind(')') + 2));
+            std::string state;
+            long ppid = 0;
+            fields >> state >> ppid;
+            if (ppid != postmaster_)
+                continue;
+            std::string skip;
+            for (int i = 0; i < 9; ++i)
+                fields >> skip;
+            double utime = 0, stime = 0;
+            fields >> utime >> stime;
+            used[std::atol(entry->d_name)] = (utime + stime) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+        }
+        closedir(proc);
+        return used;
+    }
+
+private:
+    long postmaster_ = 0;
+};
+
 // The statistics of sessions that ended reach pg_stat_database within
 // about a second.
 constexpr auto kStatisticsDelay = std::chrono::milliseconds(1500);
 
 // The supervisor's page over `days` days ending with the last stored day,
 // computed twice on one source: the first page and a watch period after it.
-void MeasureLinePage(const std::string& url, long rows, int days)
+void MeasureLinePage(const std::string& url, const ServerCpu& server, long rows, int days,
+                     const std::vector<std::string>& stations = {})
 {
     ReportOptions options;
     options.signalSettings.thresholds[0] = 30;
@@ -243,11 +303,14 @@ void MeasureLinePage(const std::string& url, long rows, int days)
     options.toDay = last;
     options.fromDay = last - (days - 1) * 86400;
     options.command = "yield";
+    options.stations = stations;
     const auto before = TempFiles(url);
     const auto source = OpenLineFigures(options);
     YieldFigures yield;
     std::vector<SignalFigures> measured;
     std::size_t pageBytes = 0;
+    double cpu = CpuMs();
+    ProcessCpu serverCpu = server.Now();
     const double first = TimeMs([&] {
         source->Compute(options.signalSettings, &yield, &measured);
         ReportPage page;
@@ -255,31 +318,44 @@ void MeasureLinePage(const std::string& url, long rows, int days)
         page.measured = measured;
         pageBytes = YieldHtml(page, "now").size();
     });
+    const double firstCpu = CpuMs() - cpu, firstServerCpu = CpuBetween(serverCpu, server.Now());
+    cpu = CpuMs();
+    serverCpu = server.Now();
     const double again = TimeMs([&] { source->Compute(options.signalSettings, &yield, &measured); });
+    const double againCpu = CpuMs() - cpu, againServerCpu = CpuBetween(serverCpu, server.Now());
     std::this_thread::sleep_for(kStatisticsDelay);
     const auto after = TempFiles(url);
-    std::printf("PostgreSQL %8ld rows  page of %d day(s) (%d rows, %d units): first %7.0f ms, watch period %7.0f ms, "
-                "page %zu bytes; server temporary files %lld (%lld bytes)\n",
-                rows, days, yield.rows, yield.units, first, again, pageBytes, after.first - before.first,
-                after.second - before.second);
+    std::string named;
+    for (const auto& station : stations)
+        named += " " + station;
+    std::printf("PostgreSQL %8ld rows  page of %d day(s)%s%s (%d rows, %d units): first %7.0f ms (target %d; CPU report "
+                "%.0f ms + server %.0f ms), watch period %7.0f ms (CPU %.0f + %.0f ms), page %zu bytes; server "
+                "temporary files %lld (%lld bytes)\n",
+                rows, days, named.empty() ? "" : ", --station", named.c_str(), yield.rows, yield.units, first, rows > 1'000'000 ? 500 : 200, firstCpu, firstServerCpu,
+                again, againCpu, againServerCpu, pageBytes, after.first - before.first, after.second - before.second);
 }
 
-void MeasureLine(const std::string& url, long rows)
+void MeasureLine(const std::string& url, const ServerCpu& server, long rows)
 {
     double fill = TimeMs([&] { FillLine(url, rows); });
     std::printf("PostgreSQL %8ld rows  loaded in %.1f s (previous version: no summaries)\n", rows, fill / 1000);
     const auto before = TempFiles(url);
+    const ProcessCpu buildServerCpu = server.Now();
     const double build = TimeMs([&] { RebuildLineSummaries(url, [](const std::string&) {}); });
+    const double builtServerCpu = CpuBetween(buildServerCpu, server.Now());
     {
         pqxx::connection connection(url);
         pqxx::nontransaction(connection).exec("ANALYZE");
     }
     std::this_thread::sleep_for(kStatisticsDelay);
     const auto after = TempFiles(url);
-    std::printf("PostgreSQL %8ld rows  summaries built once in %.1f s (server temporary files %lld MB)\n", rows,
-                build / 1000, (after.second - before.second) >> 20);
+    std::printf("PostgreSQL %8ld rows  summaries built once in %.1f s (server CPU %.1f s; server temporary files "
+                "%lld MB)\n",
+                rows, build / 1000, builtServerCpu / 1000, (after.second - before.second) >> 20);
     for (int days : {1, 7})
-        MeasureLinePage(url, rows, days);
+        MeasureLinePage(url, server, rows, days);
+    MeasureLinePage(url, server, rows, 1, {"ST-4"});
+    MeasureLinePage(url, server, rows, 1, {"ST-0", "ST-4"});
 }
 
 // Each size in a database of its own on one throwaway server.
@@ -288,8 +364,13 @@ int MeasureLineSizes(const std::filesystem::path& folder, const std::vector<long
     const std::string state = (folder / "pg.state").string();
     if (std::system(("cd / && " PG_CLUSTER_SCRIPT " start " + state).c_str()) != 0)
         return 1;
-    std::string admin;
-    std::getline(std::ifstream(state), admin);
+    std::string admin, dir;
+    {
+        std::ifstream file(state);
+        std::getline(file, admin);
+        std::getline(file, dir);
+    }
+    const ServerCpu server(dir + "/data");
     int status = 0;
     try {
         for (long rows : sizes) {
@@ -298,7 +379,7 @@ int MeasureLineSizes(const std::filesystem::path& folder, const std::vector<long
                 pqxx::connection connection(admin);
                 pqxx::nontransaction(connection).exec("CREATE DATABASE " + name);
             }
-            MeasureLine(admin.substr(0, admin.rfind('/') + 1) + name, rows);
+            MeasureLine(admin.substr(0, admin.rfind('/') + 1) + name, server, rows);
             pqxx::connection connection(admin);
             pqxx::nontransaction(connection).exec("DROP DATABASE " + name);
         }

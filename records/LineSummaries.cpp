@@ -45,11 +45,18 @@ CREATE TABLE rurizuda_unit_rows (
   first_time timestamp NOT NULL, first_failed boolean NOT NULL,
   last_time timestamp NOT NULL, last_failed boolean NOT NULL,
   PRIMARY KEY (sn, station));
-CREATE INDEX rurizuda_unit_rows_first ON rurizuda_unit_rows (first_time);
+CREATE INDEX rurizuda_unit_rows_first ON rurizuda_unit_rows (station, first_time) INCLUDE (sn);
 CREATE TABLE rurizuda_units (
   sn text PRIMARY KEY, first_time timestamp NOT NULL, first_failed boolean NOT NULL,
   first_station text COLLATE "C" NOT NULL, last_time timestamp NOT NULL, last_failed boolean NOT NULL);
-CREATE INDEX rurizuda_units_first ON rurizuda_units (first_time);
+CREATE TABLE rurizuda_hour_units (
+  at_hour timestamp NOT NULL, station text COLLATE "C" NOT NULL, first_failed boolean NOT NULL,
+  last_failed boolean NOT NULL, writer text COLLATE "C" NOT NULL, units bigint NOT NULL,
+  PRIMARY KEY (at_hour, station, first_failed, last_failed, writer));
+CREATE TABLE rurizuda_hour_station_units (
+  at_hour timestamp NOT NULL, station text COLLATE "C" NOT NULL, first_failed boolean NOT NULL,
+  last_failed boolean NOT NULL, units bigint NOT NULL,
+  PRIMARY KEY (at_hour, station, first_failed, last_failed));
 CREATE TABLE rurizuda_hour_rows (
   at_hour timestamp NOT NULL, station text COLLATE "C" NOT NULL,
   pass_rows bigint NOT NULL, fail_rows bigint NOT NULL, pass_no_sn bigint NOT NULL, fail_no_sn bigint NOT NULL,
@@ -160,7 +167,8 @@ END $f$;
 
 CREATE OR REPLACE FUNCTION rurizuda_summaries_clear() RETURNS trigger LANGUAGE plpgsql AS $f$
 BEGIN
-  TRUNCATE rurizuda_unit_rows, rurizuda_units, rurizuda_hour_rows, rurizuda_hour_items, rurizuda_day_signals;
+  TRUNCATE rurizuda_unit_rows, rurizuda_units, rurizuda_hour_rows, rurizuda_hour_items, rurizuda_day_signals,
+           rurizuda_hour_units, rurizuda_hour_station_units;
   RETURN NULL;
 END $f$;
 )SQL";
@@ -176,6 +184,7 @@ std::string FollowFunction(const std::function<std::string(const std::string&)>&
     };
     return "CREATE OR REPLACE FUNCTION rurizuda_summaries_follow() RETURNS trigger LANGUAGE plpgsql AS $f$\n"
            "BEGIN\n"
+           "  PERFORM set_config('rurizuda.writer', coalesce(NEW.station, OLD.station), true);\n"
            "  IF TG_OP <> 'INSERT' THEN " + count("OLD", "-1") + " END IF;\n"
            "  IF TG_OP <> 'DELETE' THEN " + count("NEW", "1") + " END IF;\n"
            "  IF TG_OP = 'INSERT' THEN\n"
@@ -189,6 +198,64 @@ std::string FollowFunction(const std::function<std::string(const std::string&)>&
            "  RETURN NULL;\n"
            "END $f$;";
 }
+
+// The trigger function `name` that keeps `counts`, the units per hour of
+// their first row, as a unit's entry changes in the table it follows (whose
+// station column is `station`). `writer` adds the counters' writer column
+// and its value ("" none). An entry whose counted group stays the same
+// leaves the counters alone.
+std::string UnitCountFunction(const std::string& name, const std::string& counts, const std::string& station,
+                              const std::string& writer = "")
+{
+    const auto entry = [&](const char* r, const char* delta) {
+        return std::string("SELECT ") + r + ".first_time, " + r + "." + station + ", " + r + ".first_failed, " + r +
+               ".last_failed, " + delta;
+    };
+    return "CREATE OR REPLACE FUNCTION " + name + "() RETURNS trigger LANGUAGE plpgsql AS $f$\n"
+           "BEGIN\n"
+           "  IF TG_OP = 'UPDATE' AND date_trunc('hour', OLD.first_time) = date_trunc('hour', NEW.first_time)\n"
+           "     AND OLD." + station + " = NEW." + station + " AND OLD.first_failed = NEW.first_failed\n"
+           "     AND OLD.last_failed = NEW.last_failed THEN\n"
+           "    RETURN NULL;\n"
+           "  END IF;\n"
+           "  INSERT INTO " + counts + " AS h\n"
+           "    SELECT date_trunc('hour', c.first_time), c.station, c.first_failed, c.last_failed" +
+           (writer.empty() ? "" : ", " + writer) + ", c.delta\n"
+           "    FROM (" + entry("OLD", "-1") + " WHERE TG_OP <> 'INSERT' UNION ALL " + entry("NEW", "1") +
+           " WHERE TG_OP <> 'DELETE') AS c(first_time, station, first_failed, last_failed, delta)\n"
+           "  ON CONFLICT (at_hour, station, first_failed, last_failed" + (writer.empty() ? "" : ", writer") +
+           ") DO UPDATE SET units = h.units + EXCLUDED.units;\n"
+           "  RETURN NULL;\n"
+           "END $f$;";
+}
+
+// The line's counts are kept under the station whose row changed the entry
+// (the follow function names it), so that stations retesting each other's
+// units never wait for one counter.
+std::string UnitCountFunctions()
+{
+    return UnitCountFunction("rurizuda_units_follow", "rurizuda_hour_units", "first_station",
+                             "coalesce(current_setting('rurizuda.writer', true), '')") +
+           UnitCountFunction("rurizuda_unit_rows_follow", "rurizuda_hour_station_units", "station");
+}
+
+// The units per hour counted from the units' entries built from the rows.
+constexpr const char* kBuildUnitCounts = R"SQL(
+INSERT INTO rurizuda_hour_units
+  SELECT date_trunc('hour', first_time), first_station, first_failed, last_failed, '', count(*)
+  FROM rurizuda_units GROUP BY 1, 2, 3, 4;
+INSERT INTO rurizuda_hour_station_units
+  SELECT date_trunc('hour', first_time), station, first_failed, last_failed, count(*)
+  FROM rurizuda_unit_rows GROUP BY 1, 2, 3, 4;
+)SQL";
+
+// Created after the build, which counts the units of the entries it makes.
+constexpr const char* kUnitCountTriggers = R"SQL(
+CREATE TRIGGER rurizuda_units_by_hour AFTER INSERT OR UPDATE OR DELETE ON rurizuda_units
+  FOR EACH ROW EXECUTE FUNCTION rurizuda_units_follow();
+CREATE TRIGGER rurizuda_unit_rows_by_hour AFTER INSERT OR UPDATE OR DELETE ON rurizuda_unit_rows
+  FOR EACH ROW EXECUTE FUNCTION rurizuda_unit_rows_follow();
+)SQL";
 
 constexpr const char* kTriggers = R"SQL(
 CREATE TRIGGER rurizuda_summaries AFTER INSERT OR UPDATE OR DELETE ON sntable
@@ -241,7 +308,12 @@ INSERT INTO rurizuda_units
 
 constexpr const char* kSummaryIndexes = R"SQL(
 CREATE INDEX rurizuda_sntable_failed_time ON sntable (rurizuda_store_time(dtime), id) WHERE verdict <> 'PASS';
-CREATE INDEX rurizuda_sntable_unit ON sntable (sn, station))SQL";
+CREATE INDEX rurizuda_sntable_station_failed_time ON sntable (station, rurizuda_store_time(dtime), id)
+  WHERE verdict <> 'PASS';
+CREATE INDEX rurizuda_sntable_unit ON sntable (sn, station);
+CREATE INDEX rurizuda_units_retested ON rurizuda_units (first_time, last_time) WHERE last_time > first_time;
+CREATE INDEX rurizuda_unit_rows_retested ON rurizuda_unit_rows (station, first_time, last_time)
+  WHERE last_time > first_time)SQL";
 
 // The failed items of a row (kSummaryItems' places; kNoItemSummary when a
 // failed row names none), texts compared byte by byte; given the item
@@ -273,9 +345,11 @@ std::string FailedItemsOf(const std::string& r)
 
 bool LineSummariesExist(pqxx::transaction_base& work)
 {
-    // The trigger is dropped with SNTable; the tables would stay.
+    // The trigger is dropped with SNTable; the tables would stay. Summaries
+    // made before the units were counted per hour lack the units' trigger.
     return work.exec1("SELECT EXISTS (SELECT 1 FROM pg_trigger WHERE tgname = 'rurizuda_summaries' AND tgrelid = "
-                      "to_regclass('sntable'))")[0].as<bool>();
+                      "to_regclass('sntable')) AND EXISTS (SELECT 1 FROM pg_trigger WHERE tgname = "
+                      "'rurizuda_units_by_hour' AND tgrelid = to_regclass('rurizuda_units'))")[0].as<bool>();
 }
 
 void BuildLineSummaries(pqxx::transaction_base& work, const std::function<void(const std::string&)>& step)
@@ -300,6 +374,10 @@ void BuildLineSummaries(pqxx::transaction_base& work, const std::function<void(c
     work.exec(build);
     begin("units over every station");
     work.exec(kBuildUnits);
+    begin("units per hour");
+    work.exec(UnitCountFunctions());
+    work.exec(kBuildUnitCounts);
+    work.exec(kUnitCountTriggers);
     begin("indexes");
     work.exec(kSummaryIndexes);
 }
@@ -309,7 +387,9 @@ void DropLineSummaries(pqxx::transaction_base& work)
     work.exec("DROP TRIGGER IF EXISTS rurizuda_summaries ON sntable;"
               "DROP TRIGGER IF EXISTS rurizuda_summaries_truncate ON sntable;"
               "DROP INDEX IF EXISTS rurizuda_sntable_failed_time; DROP INDEX IF EXISTS rurizuda_sntable_unit;"
-              "DROP TABLE IF EXISTS rurizuda_unit_rows, rurizuda_units, rurizuda_hour_rows, rurizuda_hour_items, rurizuda_day_signals");
+              "DROP INDEX IF EXISTS rurizuda_sntable_station_failed_time;"
+              "DROP TABLE IF EXISTS rurizuda_unit_rows, rurizuda_units, rurizuda_hour_rows, rurizuda_hour_items, "
+              "rurizuda_day_signals, rurizuda_hour_units, rurizuda_hour_station_units");
 }
 
 bool EnsureLineSummaries(pqxx::transaction_base& work)

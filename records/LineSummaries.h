@@ -20,12 +20,20 @@
 //                      those of them without SN (each a unit of its own)
 // rurizuda_hour_items  per hour, station and item: failed rows
 // rurizuda_day_signals per day, station, technology and value: rows
+// rurizuda_hour_units  per hour, station, first and last verdict: the units
+//                      whose first row over every station is of that hour
+//                      and station (kept by a trigger on rurizuda_units)
+// rurizuda_hour_station_units  the same per station, from its own entries
+//                      (kept by a trigger on rurizuda_unit_rows)
 //
 // The store time is DTIME read as a wall-clock timestamp by the SQL function
 // rurizuda_store_time(DTIME) (NULL when DTIME is not a ctime text); rows it
-// cannot read are kept under the hour and day '-infinity'. An index on the
-// store time of the failed rows serves the most recent failures, an index
-// on SN the units that need their own rows read again.
+// cannot read are kept under the hour and day '-infinity'. Indexes on the
+// store time of the failed rows, over the line and per station, serve the
+// most recent failures, an index on SN the units that need their own rows
+// read again, and indexes on the entries of units retested later than their
+// first row find those that a period ending in the past counts with another
+// last verdict.
 
 // The summary tables' names.
 inline constexpr const char* kUnitSummary = "rurizuda_unit_rows";
@@ -33,6 +41,8 @@ inline constexpr const char* kLineUnitSummary = "rurizuda_units";
 inline constexpr const char* kHourSummary = "rurizuda_hour_rows";
 inline constexpr const char* kItemSummary = "rurizuda_hour_items";
 inline constexpr const char* kSignalSummary = "rurizuda_day_signals";
+inline constexpr const char* kHourUnitSummary = "rurizuda_hour_units";
+inline constexpr const char* kHourStationUnitSummary = "rurizuda_hour_station_units";
 
 // rurizuda_signal_value's value for a signal number outside -200..200, kept
 // apart from the bins (the same number stands in the SQL function).

@@ -145,6 +145,9 @@ const Period kPeriods[] = {
     {"a past week", "2026-12-01", "2026-12-06", {}},
     {"two days, markup in a name", "2026-12-07", "2026-12-08", {"S3", "S<4>"}},
     {"a day without rows", "2026-12-20", "2026-12-20", {}},
+    {"up to a past day, one station", "", "2026-12-07", {"S3"}},
+    {"one day, one station named twice", "2026-12-07", "2026-12-07", {"S1", "S1"}},
+    {"a past day, one station", "2026-12-07", "2026-12-07", {"S1"}},
 };
 
 SignalSettings Thresholds()
@@ -242,6 +245,27 @@ TEST_F(LineSummaries, HandEditsInSqlAreFollowed)
     ExpectSameFigures("stored after the truncate");
 }
 
+// A station retesting a unit first stored at another station changes that
+// station's unit counts of the hour while the other station stores its own
+// units of the hour: neither waits for the other's commit.
+TEST_F(LineSummaries, StationsRetestingEachOthersUnitsWaitForNoCounter)
+{
+    const Row first = {"S1", "FAIL", "Mon Dec  7 10:00:00 2026\n", "U0", "LED", "30", "", ""};
+    Insert(&first, &first + 1);
+    pqxx::connection storing(server.Url());
+    pqxx::work open(storing);  // S1 stores a new failed unit of the hour, not yet committed
+    const Row next = {"S1", "FAIL", "Mon Dec  7 10:20:00 2026\n", "U1", "LED", "30", "", ""};
+    InsertRows(open, &next, &next + 1);
+    pqxx::connection retesting(server.Url());
+    pqxx::work retest(retesting);  // S2 passes U0 on retest within the hour
+    retest.exec("SET LOCAL lock_timeout = '2s'");
+    const Row passed = {"S2", "PASS", "Mon Dec  7 10:30:00 2026\n", "U0", nullptr, "30", "", ""};
+    EXPECT_NO_THROW(InsertRows(retest, &passed, &passed + 1));  // a wait ends in the lock time-out
+    retest.commit();
+    open.commit();
+    ExpectSameFigures("after both stores", 5);
+}
+
 // The report's items are the summaries' items, in the same order.
 TEST(LineSummaryItems, AreThePagesItems)
 {
@@ -323,6 +347,26 @@ TEST_F(LineWithoutSummaries, AreBuiltOnFirstUseWhileStationsStoreNoneLostNoneTwi
         EXPECT_EQ(std::stol(server.Value("SELECT count(*) FROM sntable")), before + stored) << name;
         ExpectSameFigures(name);
     }
+}
+
+// Summaries made before the units were counted per hour (the other tables
+// kept current by their trigger) count as missing: a station's first store
+// builds them again.
+TEST_F(LineSummaries, WithoutUnitCountsAreBuiltAgainByAStationsFirstStore)
+{
+    Insert(std::begin(kRows), std::begin(kRows) + 10);
+    Run("DROP TRIGGER rurizuda_units_by_hour ON rurizuda_units;"
+        "DROP TRIGGER rurizuda_unit_rows_by_hour ON rurizuda_unit_rows;"
+        "DROP TABLE rurizuda_hour_units, rurizuda_hour_station_units");
+    Insert(std::begin(kRows) + 10, std::end(kRows));
+    {
+        pqxx::connection connection(server.Url());
+        pqxx::work work(connection);
+        EXPECT_FALSE(LineSummariesExist(work));
+    }
+    MakePgResultStore(server.Url(), "S9")->Begin("PASS.mdb")->Commit();
+    EXPECT_EQ(server.Value("SELECT to_regclass('rurizuda_hour_units') IS NOT NULL"), "t");
+    ExpectSameFigures("built again");
 }
 
 // A line database too large for a store's deadline keeps its stores; the

@@ -51,8 +51,10 @@ public:
     OpenFile(const std::string& path, LockWait* wait)
         : path_(path)
     {
-        if (sqlite3_open_v2(ReadOnlyUri(path).c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
-            SQLITE_OK)
+        // One thread at a time uses the connection (Interrupt() only sets a
+        // flag the progress handler reads): no mutex around every call.
+        if (sqlite3_open_v2(ReadOnlyUri(path).c_str(), &db_,
+                            SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
             Fail("cannot be opened");
         sqlite3_busy_handler(db_, &LockWait::Again, wait);
         sqlite3_progress_handler(db_, kInterruptCheckSteps, &Stopped, wait);
@@ -182,15 +184,17 @@ private:
             return true;
         if (step != SQLITE_ROW)
             file.Fail(sqlite3_errmsg(file.Db()));
-        return RowPrint(last.s, 0, 1) != mark.lastRow;
+        std::string print;
+        RowPrint(last.s, 0, 1, &print);
+        return print != mark.lastRow;
     }
 
-    static std::string RowPrint(sqlite3_stmt* s, int dtime, int sn)
+    // The row's DTIME and SN in `print` (whose room is kept from row to row).
+    static void RowPrint(sqlite3_stmt* s, int dtime, int sn, std::string* print)
     {
-        std::string print(TextAt(s, dtime));
-        print += '\0';
-        print += TextAt(s, sn);
-        return print;
+        print->assign(TextAt(s, dtime));
+        print->push_back('\0');
+        print->append(TextAt(s, sn));
     }
 
     void Forget()
@@ -201,6 +205,7 @@ private:
         unitCounts_.clear();
         hours_.clear();
         lastHour_ = nullptr;
+        pending_.waiting = false;
         unreadable_ = 0;
         signals_ = {};
         recent_.Clear();
@@ -222,8 +227,9 @@ private:
         while ((step = sqlite3_step(rows.s)) == SQLITE_ROW) {
             AddRow(rows.s, passed);
             mark->lastRowid = sqlite3_column_int64(rows.s, kRowid);
-            mark->lastRow = RowPrint(rows.s, kDtime, kSn);
+            RowPrint(rows.s, kDtime, kSn, &mark->lastRow);
         }
+        CountPendingUnit();
         if (step != SQLITE_DONE)
             file.Fail(sqlite3_errmsg(file.Db()));
         mark->present = true;
@@ -241,6 +247,8 @@ private:
     {
         const std::string_view dtime = TextAt(s, kDtime);
         const std::string_view sn = TextAt(s, kSn);
+        const uint32_t snHash = units_.Prefetch(sn);
+        CountPendingUnit();
         if (const auto hour = hourReader_.HourOf(dtime)) {
             if (!lastHour_ || *hour != lastHourStart_) {
                 lastHour_ = &hours_[*hour];
@@ -255,8 +263,12 @@ private:
             ++unreadable_;
         }
         const bool timed = ReadCtimeText(dtime, &time_);
-        if (timed && !sn.empty())
-            AddUnitRow(sn, time_, passed);
+        if (timed && !sn.empty()) {
+            pending_.sn.assign(sn);
+            pending_.hash = snHash;
+            pending_.key = keys_.Encode(time_.key, !passed);
+            pending_.waiting = true;
+        }
         const bool inPeriod = timed && InPeriod(time_.t);
         if (inPeriod || (!pair_.fromDay && !pair_.toDay)) {
             for (size_t t = 0; t < signals_.size(); ++t)
@@ -280,13 +292,22 @@ private:
             hour->items[std::size(kItemColumns)]++;
     }
 
-    void AddUnitRow(std::string_view sn, const CtimeText& time, bool passed)
+    // The unit of the row before, whose slot was loaded while this row was
+    // read.
+    void CountPendingUnit()
     {
-        const UnitKey key = keys_.Encode(time.key, !passed);
+        if (!pending_.waiting)
+            return;
+        pending_.waiting = false;
+        AddUnitRow(pending_.sn, pending_.hash, pending_.key);
+    }
+
+    void AddUnitRow(std::string_view sn, uint32_t snHash, UnitKey key)
+    {
         if (toKey_ && keys_.CompareToBound(key, *toKey_) >= 0)
             return;  // after the period's end: neither first nor last
         bool created = false;
-        UnitTable::Unit& unit = units_.Find(sn, key, &created);
+        UnitTable::Unit& unit = units_.Find(sn, snHash, key, &created);
         if (created) {
             Count(unit, 1);
             return;
@@ -387,6 +408,14 @@ private:
     int unreadable_ = 0;
     UnitKeyCodec keys_;
     UnitTable units_;
+    // A row's unit is counted once the next row was read (or the file's
+    // last row), so that the wait for its slot in units_ overlaps that read.
+    struct PendingUnit {
+        bool waiting = false;
+        std::string sn;
+        uint32_t hash = 0;
+        UnitKey key = 0;
+    } pending_;
     std::map<std::tuple<WallSeconds, bool, bool>, int> unitCounts_;  // hour, first and last passed
     std::array<SignalCounts, std::size(kSignalColumns)> signals_;
     RecentFailures recent_;

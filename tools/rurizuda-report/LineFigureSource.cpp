@@ -55,8 +55,10 @@ public:
             throw ReportError("--db: " + refusal);
         bounds_.from = TimeLiteral(fromDay_ ? WallTimeText(*fromDay_) : "-infinity");
         bounds_.end = TimeLiteral(toDay_ ? WallTimeText(*toDay_ + kSecondsPerDay) : "infinity");
-        for (const auto& station : options.stations)
+        const std::set<std::string> stations(options.stations.begin(), options.stations.end());
+        for (const auto& station : stations)
             stationList_ += (stationList_.empty() ? "" : ",") + SqlText(station);
+        stationCount_ = stations.size();
     }
 
     void Compute(const SignalSettings& settings, YieldFigures* yield, std::vector<SignalFigures>* measured) override
@@ -230,13 +232,57 @@ private:
         return figures;
     }
 
+    // The verdict (failed) of unit u's last row before the period's end at
+    // the stations read, from its own rows. Ties within one time: a failure
+    // after a pass, then by station name.
+    std::string LastBeforeEndSql() const
+    {
+        return "SELECT r.verdict <> 'PASS' AS failed FROM sntable r WHERE r.sn = u.sn" + OfStations("r.station") +
+               " AND rurizuda_store_time(r.dtime) < " + bounds_.end +
+               " ORDER BY rurizuda_store_time(r.dtime) DESC, r.verdict <> 'PASS' DESC, r.station COLLATE \"C\" DESC"
+               " LIMIT 1";
+    }
+
     // Units with SN whose first row (among the stations read) lies in the
     // period, per station and hour of that row, its verdict and the verdict
-    // of the unit's last row up to the period's end: from the units'
-    // entries, and for units with a row after the period's end from their
-    // own rows. Ties within one time: a pass before a failure, then by
-    // station name.
+    // of the unit's last row up to the period's end.
     std::string UnitsSql() const
+    {
+        if (stationList_.empty())
+            return HourUnitsSql(kHourUnitSummary, kLineUnitSummary, "first_station");
+        if (stationCount_ == 1)
+            return HourUnitsSql(kHourStationUnitSummary, kUnitSummary, "station");
+        return SubsetUnitsSql();
+    }
+
+    // The units counted per hour (`hours`), read for the period's hours: a
+    // unit's count there follows its last row ever. A unit with a row after
+    // the period's end is taken back from its group and counted again with
+    // the last verdict before the end, read from its own rows; the index on
+    // the retested units' entries (`units`, whose station column is
+    // `station`) finds them. The page's cost follows the hours of its
+    // period and the units retested across its end.
+    std::string HourUnitsSql(const char* hours, const char* units, const std::string& station) const
+    {
+        const std::string end = bounds_.end;
+        return "SELECT station, extract(epoch FROM at_hour)::bigint, first_failed, last_failed, sum(units) FROM ("
+               "SELECT station, at_hour, first_failed, last_failed, units FROM " + std::string(hours) +
+               " WHERE at_hour >= " + bounds_.from + " AND at_hour < " + end + OfStations("station") +
+               " UNION ALL SELECT u." + station + ", date_trunc('hour', u.first_time), u.first_failed, x.last_failed, "
+               "x.units FROM " + units + " u LEFT JOIN LATERAL (" + LastBeforeEndSql() + ") late ON true "
+               "CROSS JOIN LATERAL (VALUES (u.last_failed, -1), (coalesce(late.failed, u.last_failed), 1)) "
+               "AS x(last_failed, units) WHERE u.first_time >= " + bounds_.from + " AND u.first_time < " + end +
+               " AND u.last_time >= " + end + " AND u.last_time > u.first_time" + OfStations("u." + station) +
+               ") c GROUP BY 1, 2, 3, 4 HAVING sum(units) <> 0";
+    }
+
+    // Several stations of the line: each unit's entries at those stations
+    // put together (a unit's first row among them may lie at any of them),
+    // read for the units first stored at one of them in the period; units
+    // with a row after the period's end have their last row before it read
+    // from their own rows. Ties within one time: a pass before a failure,
+    // then by station name.
+    std::string SubsetUnitsSql() const
     {
         const std::string end = bounds_.end;
         // `units`: sn, station, first_time, first_failed, last_time,
@@ -250,22 +296,10 @@ private:
                    "FROM " + units +
                    " u WHERE u.last_time < " + end + " GROUP BY " + groups + ", last_failed UNION ALL SELECT " +
                    groups + ", coalesce(late.failed, u.last_failed), count(*) FROM " + units +
-                   " u LEFT JOIN LATERAL (SELECT r.verdict <> 'PASS' AS failed FROM sntable r WHERE r.sn = u.sn" +
-                   OfStations("r.station") + " AND rurizuda_store_time(r.dtime) < " + end +
-                   " ORDER BY rurizuda_store_time(r.dtime) DESC, r.verdict <> 'PASS' DESC, r.station COLLATE \"C\" DESC"
-                   " LIMIT 1) late ON true WHERE u.last_time >= " + end + " GROUP BY " + groups +
+                   " u LEFT JOIN LATERAL (" + LastBeforeEndSql() + ") late ON true WHERE u.last_time >= " + end +
+                   " GROUP BY " + groups +
                    ", coalesce(late.failed, u.last_failed)) c GROUP BY 1, 2, 3, 4";
         };
-        if (stationList_.empty()) {
-            // Every station: the units' entries over the whole line, counted
-            // straight from the table (whose statistics let the server
-            // count them in a small hash table).
-            const std::string units = "(SELECT sn, first_station AS station, first_time, first_failed, last_time, "
-                                      "last_failed FROM " + std::string(kLineUnitSummary) + " WHERE first_time >= " +
-                                      bounds_.from + " AND first_time < " + end + ")";
-            return counted(units);
-        }
-        // Some stations: the units' entries at those stations put together.
         return std::string("WITH candidates AS MATERIALIZED (SELECT DISTINCT sn FROM ") + kUnitSummary +
                " WHERE first_time >= " + bounds_.from + " AND first_time < " + end + OfStations("station") +
                "), grouped AS MATERIALIZED (SELECT sn,"
@@ -347,6 +381,7 @@ private:
     std::optional<WallSeconds> toDay_;
     Bounds bounds_;
     std::string stationList_;
+    size_t stationCount_ = 0;  // distinct stations named; 0 every station
     std::atomic<bool> interrupted_ {false};
     std::mutex mutex_;  // guards session_, which Interrupt() reads from another thread
     std::shared_ptr<pqxx::connection> session_;

@@ -70,9 +70,52 @@ constexpr uint64_t kPastHour = kSymbols * kSymbols * kSymbols * kSymbols * 2;
 constexpr size_t kKeyLength = 18;
 constexpr std::pair<size_t, char> kKeyFixed[] = {{4, '1'}, {9, ' '}, {12, ':'}, {15, ':'}};
 
+// Where the seconds' digits stand in a DTIME of ASCII characters.
+constexpr size_t kSecondsAt = 17;
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// True when `dtime` equals `before` but for two digits where its seconds
+// stand, all characters up to them ASCII: both read alike but for those.
+bool SameButSeconds(std::string_view before, std::string_view dtime)
+{
+    if (dtime.size() != before.size() || dtime.size() < kSecondsAt + 2)
+        return false;
+    for (size_t i = 0; i < kSecondsAt; ++i) {
+        if (dtime[i] != before[i] || static_cast<unsigned char>(dtime[i]) >= 0x80)
+            return false;
+    }
+    return IsDigit(dtime[kSecondsAt]) && IsDigit(dtime[kSecondsAt + 1]) && IsDigit(before[kSecondsAt]) &&
+           IsDigit(before[kSecondsAt + 1]) &&
+           dtime.substr(kSecondsAt + 2) == before.substr(kSecondsAt + 2);
+}
+
+bool ReadFullCtimeText(std::string_view dtime, CtimeText* text);
+
 }  // namespace
 
 bool ReadCtimeText(std::string_view dtime, CtimeText* text)
+{
+    if (SameButSeconds(text->from, dtime)) {
+        // The key and T both end with the seconds.
+        text->from.replace(kSecondsAt, 2, dtime.substr(kSecondsAt, 2));
+        if (text->shaped) {
+            text->key.replace(text->key.size() - 2, 2, dtime.substr(kSecondsAt, 2));
+            text->t.replace(text->t.size() - 2, 2, dtime.substr(kSecondsAt, 2));
+        }
+        return text->shaped;
+    }
+    text->from.assign(dtime);
+    text->shaped = ReadFullCtimeText(dtime, text);
+    return text->shaped;
+}
+
+namespace {
+
+bool ReadFullCtimeText(std::string_view dtime, CtimeText* text)
 {
     const CharOffsets chars(dtime);
     if (chars.count < kCtimeChars)
@@ -122,6 +165,8 @@ bool ReadCtimeText(std::string_view dtime, CtimeText* text)
     text->t.append(" ").append(chars.Part(dtime, 11, 8));
     return true;
 }
+
+}  // namespace
 
 std::optional<WallSeconds> StoreHourReader::HourOf(std::string_view dtime)
 {

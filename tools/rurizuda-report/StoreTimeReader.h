@@ -17,10 +17,16 @@
 struct CtimeText {
     std::string key;  // StoreKeySql's key: sorts like the time
     std::string t;    // TimedRowsSql's T: "YYYY-MM-DD HH:MM:SS"
+    // The DTIME read last and the answer: rows come in store order, so most
+    // differ from the row before only in the seconds.
+    std::string from;
+    bool shaped = false;
 };
 
 // False when DTIME does not have the shape (the SQL gives NULL). `text` is
-// reused from row to row, so its texts keep their room.
+// reused from row to row, so its texts keep their room; a DTIME that differs
+// from the one read before only in the two ASCII digits of its seconds is
+// answered from that one.
 bool ReadCtimeText(std::string_view dtime, CtimeText* text);
 
 // The hour of the store as StoreHourSql and ParseStoreHour give it. Rows come

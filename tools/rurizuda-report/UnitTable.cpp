@@ -21,12 +21,20 @@ size_t SlotsFor(size_t units)
     return slots;
 }
 
-uint32_t HashOf(std::string_view sn)
+}  // namespace
+
+uint32_t UnitTable::HashOf(std::string_view sn)
 {
     return static_cast<uint32_t>(std::hash<std::string_view>()(sn));
 }
 
-}  // namespace
+uint32_t UnitTable::Prefetch(std::string_view sn) const
+{
+    const uint32_t hash = HashOf(sn);
+    if (!slots_.empty())
+        __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+    return hash;
+}
 
 uint32_t UnitTable::Keep(std::string_view sn)
 {
@@ -35,7 +43,7 @@ uint32_t UnitTable::Keep(std::string_view sn)
         if (blocks_.size() == kMostBlocks)
             throw std::length_error("too many SN texts");
         blockSize_ = std::max(sn.size(), kSnBlockBytes);
-        blocks_.push_back(std::make_unique<char[]>(blockSize_));
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
         blockUsed_ = 0;
     }
     std::memcpy(blocks_.back().get() + blockUsed_, sn.data(), sn.size());
@@ -65,15 +73,15 @@ void UnitTable::Grow(size_t slots)
 
 void UnitTable::Reserve(size_t units)
 {
+    entries_.reserve(units);
     if (SlotsFor(units) > slots_.size())
         Grow(SlotsFor(units));
 }
 
-UnitTable::Unit& UnitTable::Find(std::string_view sn, UnitKey key, bool* created)
+UnitTable::Unit& UnitTable::Find(std::string_view sn, uint32_t hash, UnitKey key, bool* created)
 {
     if (entries_.size() + 1 > mostEntries_)
         Grow(SlotsFor(entries_.size() + 1));
-    const uint32_t hash = HashOf(sn);
     const size_t mask = slots_.size() - 1;
     size_t slot = hash & mask;
     for (; slots_[slot].entry != 0; slot = (slot + 1) & mask) {
