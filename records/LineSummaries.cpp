@@ -49,6 +49,8 @@ CREATE INDEX rurizuda_unit_rows_first ON rurizuda_unit_rows (station, first_time
 CREATE TABLE rurizuda_units (
   sn text PRIMARY KEY, first_time timestamp NOT NULL, first_failed boolean NOT NULL,
   first_station text COLLATE "C" NOT NULL, last_time timestamp NOT NULL, last_failed boolean NOT NULL);
+-- The units first stored in a period, for the report's operators.
+CREATE INDEX rurizuda_units_first ON rurizuda_units (first_time);
 CREATE TABLE rurizuda_hour_units (
   at_hour timestamp NOT NULL, station text COLLATE "C" NOT NULL, first_failed boolean NOT NULL,
   last_failed boolean NOT NULL, writer text COLLATE "C" NOT NULL, units bigint NOT NULL,
