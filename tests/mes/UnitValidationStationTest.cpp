@@ -197,19 +197,6 @@ TEST_F(UnitValidationStation, TheWindowKeepsWorkingWhileTheMesIsAsked)
     EXPECT_EQ(Boxes(), std::vector<std::string>({kNoAnswerBox}));
 }
 
-TEST_F(UnitValidationStation, ALateAnswerToAnEarlierUnitIsIgnored)
-{
-    StartStation();
-    ScanAndPress(kSilentSn);
-    ASSERT_TRUE(AwaitValidation());
-    ASSERT_TRUE(mes.AnswerLate(kSilentSn, FakeMesAnswer::Refuse("too late", 99)));
-    station->OnCommand(ctl::kRetest);
-    ScanAndPress(kPassedSn);
-    ASSERT_TRUE(AwaitValidation());
-    EXPECT_TRUE(Tested()) << "the earlier unit's refusal is not this unit's";
-    EXPECT_EQ(Boxes(), std::vector<std::string>({kNoAnswerBox}));
-}
-
 TEST_F(UnitValidationStation, WithoutAScannedSnNothingIsAskedNorTested)
 {
     StartStation();
