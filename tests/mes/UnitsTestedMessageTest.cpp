@@ -148,7 +148,8 @@ TEST(UnitsTestedMessage, AUnitTestedWithoutTheMesGoAheadSaysSoInEachTest)
     for (const std::string validation : {"", "passed", "not validated"}) {
         UnitJournalEntry entry = TestedUnit("PASS");
         entry.validation = validation;
-        for (const json& test : Tests(Message(entry))) {
+        const json message = Message(entry);  // the tests are read from it in place
+        for (const json& test : Tests(message)) {
             if (validation == "not validated")
                 EXPECT_EQ(test["Comments"], "Not validated by the MES: it did not answer before the test");
             else
