@@ -34,11 +34,6 @@ constexpr const char* kContentType = "application/json";
 // The longest a scheduled wait lasts; a longer one is watched in slices.
 constexpr std::chrono::milliseconds kWatchSlice {250};
 
-std::string Describe(const proton::error_condition& condition)
-{
-    return condition ? condition.what() : "closed without a reason";
-}
-
 // The outcome's condition of a delivery the peer settled. The C++ binding
 // keeps the delivery's C object to its wrappers; a wrapper that adds nothing
 // reaches it.
@@ -243,7 +238,7 @@ void AmqpSession::on_tracker_release(proton::tracker& tracker)
 
 void AmqpSession::on_transport_error(proton::transport& transport)
 {
-    Fail("MES broker " + endpoint_.url + ": " + Describe(transport.error()));
+    Fail("MES broker " + endpoint_.url + ": " + MesConditionText(transport.error()));
 }
 
 void AmqpSession::on_transport_close(proton::transport&)
@@ -255,7 +250,7 @@ void AmqpSession::on_transport_close(proton::transport&)
 
 void AmqpSession::on_connection_error(proton::connection& connection)
 {
-    Fail("MES broker " + endpoint_.url + " closed the connection: " + Describe(connection.error()));
+    Fail("MES broker " + endpoint_.url + " closed the connection: " + MesConditionText(connection.error()));
 }
 
 void AmqpSession::on_connection_close(proton::connection&)
@@ -267,18 +262,18 @@ void AmqpSession::on_connection_close(proton::connection&)
 
 void AmqpSession::on_session_error(proton::session& session)
 {
-    Fail("MES broker " + endpoint_.url + " ended the session: " + Describe(session.error()));
+    Fail("MES broker " + endpoint_.url + " ended the session: " + MesConditionText(session.error()));
 }
 
 void AmqpSession::on_sender_error(proton::sender& sender)
 {
     Fail("MES broker " + endpoint_.url + " refused the address " + endpoint_.address + ": " +
-         Describe(sender.error()));
+         MesConditionText(sender.error()));
 }
 
 void AmqpSession::on_error(const proton::error_condition& condition)
 {
-    Fail("MES broker " + endpoint_.url + ": " + Describe(condition));
+    Fail("MES broker " + endpoint_.url + ": " + MesConditionText(condition));
 }
 
 void AmqpSession::Arm(const std::string& reason)

@@ -24,22 +24,6 @@ namespace {
 
 constexpr const char* kContentType = "application/json";
 
-std::string Describe(const proton::error_condition& condition)
-{
-    return condition ? condition.what() : "closed without a reason";
-}
-
-std::string Text(const proton::value& body)
-{
-    if (body.type() == proton::BINARY) {
-        const auto data = proton::get<proton::binary>(body);
-        return std::string(data.begin(), data.end());
-    }
-    if (body.type() == proton::STRING)
-        return proton::get<std::string>(body);
-    return "";
-}
-
 proton::message Outgoing(const CfxMessage& cfx, const std::string& correlationId = "")
 {
     proton::message message;
@@ -151,7 +135,7 @@ public:
 
     void on_message(proton::delivery&, proton::message& message) override
     {
-        const auto request = ParseCfxRequest(Text(message.body()));
+        const auto request = ParseCfxRequest(MesBodyText(message.body()));
         if (!request || request->name != kAreYouThereRequestName || message.reply_to().empty())
             return;
         // A request for another endpoint that reached this queue is not ours to answer.
@@ -178,24 +162,24 @@ public:
 
     void on_transport_error(proton::transport& transport) override
     {
-        Fail("MES broker " + settings_.endpoint.url + ": " + Describe(transport.error()));
+        Fail("MES broker " + settings_.endpoint.url + ": " + MesConditionText(transport.error()));
     }
     void on_connection_error(proton::connection& connection) override
     {
-        Fail("MES broker " + settings_.endpoint.url + " closed the connection: " + Describe(connection.error()));
+        Fail("MES broker " + settings_.endpoint.url + " closed the connection: " + MesConditionText(connection.error()));
     }
     void on_receiver_error(proton::receiver& receiver) override
     {
         Fail("MES broker " + settings_.endpoint.url + " refused the request address " + settings_.requestAddress +
-             ": " + Describe(receiver.error()));
+             ": " + MesConditionText(receiver.error()));
     }
     void on_sender_error(proton::sender& sender) override
     {
-        Fail("MES broker " + settings_.endpoint.url + " refused an address: " + Describe(sender.error()));
+        Fail("MES broker " + settings_.endpoint.url + " refused an address: " + MesConditionText(sender.error()));
     }
     void on_error(const proton::error_condition& condition) override
     {
-        Fail("MES broker " + settings_.endpoint.url + ": " + Describe(condition));
+        Fail("MES broker " + settings_.endpoint.url + ": " + MesConditionText(condition));
     }
 
 private:

@@ -1,5 +1,6 @@
 #include "mes/MesConnectionOptions.h"
 
+#include <proton/binary.hpp>
 #include <proton/duration.hpp>
 #include <proton/ssl.hpp>
 
@@ -23,4 +24,20 @@ proton::connection_options MesConnectionOptions(const MesEndpoint& endpoint)
     if (endpoint.tls)
         options.ssl_client_options(proton::ssl_client_options());
     return options;
+}
+
+std::string MesConditionText(const proton::error_condition& condition)
+{
+    return condition ? condition.what() : "closed without a reason";
+}
+
+std::string MesBodyText(const proton::value& body)
+{
+    if (body.type() == proton::BINARY) {
+        const auto data = proton::get<proton::binary>(body);
+        return std::string(data.begin(), data.end());
+    }
+    if (body.type() == proton::STRING)
+        return proton::get<std::string>(body);
+    return "";
 }

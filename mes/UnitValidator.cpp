@@ -29,26 +29,10 @@ constexpr const char* kContentType = "application/json";
 // How often a request looks at its time-out and whether it was abandoned.
 constexpr std::chrono::milliseconds kTick {5};
 
-std::string Describe(const proton::error_condition& condition)
-{
-    return condition ? condition.what() : "closed without a reason";
-}
-
 std::string Seconds(std::chrono::milliseconds wait)
 {
     const auto tenths = wait.count() / 100;
     return std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : "") + " s";
-}
-
-std::string BodyText(const proton::value& body)
-{
-    if (body.type() == proton::BINARY) {
-        const auto data = proton::get<proton::binary>(body);
-        return std::string(data.begin(), data.end());
-    }
-    if (body.type() == proton::STRING)
-        return proton::get<std::string>(body);
-    return "";
 }
 
 }  // namespace
@@ -104,7 +88,7 @@ public:
             return;
         }
         std::string error;
-        const auto answer = ParseValidateUnitsResponse(BodyText(message.body()), &error);
+        const auto answer = ParseValidateUnitsResponse(MesBodyText(message.body()), &error);
         if (!answer) {
             NoAnswer("the MES's answer cannot be read: " + error);
             return;
@@ -126,24 +110,24 @@ public:
         NoAnswer("the broker did not take the request at " + settings_.endpoint->address + " (released)");
     }
 
-    void on_transport_error(proton::transport& transport) override { BrokerFailed(Describe(transport.error())); }
+    void on_transport_error(proton::transport& transport) override { BrokerFailed(MesConditionText(transport.error())); }
     void on_connection_error(proton::connection& connection) override
     {
-        BrokerFailed("closed the connection: " + Describe(connection.error()));
+        BrokerFailed("closed the connection: " + MesConditionText(connection.error()));
     }
     void on_session_error(proton::session& session) override
     {
-        BrokerFailed("ended the session: " + Describe(session.error()));
+        BrokerFailed("ended the session: " + MesConditionText(session.error()));
     }
     void on_sender_error(proton::sender& sender) override
     {
-        BrokerFailed("refused the address " + settings_.endpoint->address + ": " + Describe(sender.error()));
+        BrokerFailed("refused the address " + settings_.endpoint->address + ": " + MesConditionText(sender.error()));
     }
     void on_receiver_error(proton::receiver& receiver) override
     {
-        BrokerFailed("refused the address " + settings_.replyAddress + ": " + Describe(receiver.error()));
+        BrokerFailed("refused the address " + settings_.replyAddress + ": " + MesConditionText(receiver.error()));
     }
-    void on_error(const proton::error_condition& condition) override { BrokerFailed(Describe(condition)); }
+    void on_error(const proton::error_condition& condition) override { BrokerFailed(MesConditionText(condition)); }
 
     // Ends the request soon, from another thread: the next tick stops.
     void Abandon() { abandoned_ = true; }
